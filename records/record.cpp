@@ -1,0 +1,81 @@
+#include "record.hpp"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+// is_delimiter[b] is true for the bytes that separate fields.
+constexpr std::array<bool, 256> is_delimiter = [] {
+    std::array<bool, 256> table{};
+    for (const char c : field_delimiters) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
+[[nodiscard]] bool separates(char c) noexcept
+{
+    return is_delimiter[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
+char* duplicate_string(std::string_view text) noexcept
+{
+    if (text.size() == std::numeric_limits<std::size_t>::max()) {
+        return nullptr; // no room for the terminating NUL
+    }
+    char* copy = new (std::nothrow) char[text.size() + 1];
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    return copy;
+}
+
+record* parse_record(char* line) noexcept
+{
+    auto* rec = new (std::nothrow) record{};
+    if (rec == nullptr) {
+        return nullptr;
+    }
+    char* pos = line;
+    for (char*& slot : rec->fields) {
+        while (*pos != '\0' && separates(*pos)) {
+            ++pos;
+        }
+        if (*pos == '\0') {
+            break;
+        }
+        char* end = pos;
+        while (*end != '\0' && !separates(*end)) {
+            ++end;
+        }
+        const bool at_end = *end == '\0';
+        *end = '\0';
+        slot = duplicate_string({pos, static_cast<std::size_t>(end - pos)});
+        if (slot == nullptr) {
+            free_record(rec);
+            return nullptr;
+        }
+        if (at_end) {
+            break;
+        }
+        pos = end + 1;
+    }
+    return rec;
+}
+
+void free_record(record* rec) noexcept
+{
+    if (rec == nullptr) {
+        return;
+    }
+    for (char* text : rec->fields) {
+        delete[] text;
+    }
+    delete rec;
+}

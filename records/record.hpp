@@ -1,0 +1,32 @@
+// One data line of the table: up to twelve field texts and the link to the next line.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+// A record keeps at most this many fields of its line; later fields are dropped.
+inline constexpr std::size_t record_slots = 12;
+
+// Every one of these bytes separates fields; none of them is ever part of one.
+inline constexpr std::string_view field_delimiters = "\r\n\t;";
+
+struct record {
+    // Slot k holds the k-th non-empty field of the line as an owned NUL-terminated copy,
+    // or null when the line had fewer fields.
+    std::array<char*, record_slots> fields;
+    // The following record of the list, or null for the last one.
+    record* next;
+};
+
+// Returns a new heap copy of `text` followed by a NUL, or null when it cannot be allocated.
+// The caller owns the copy and releases it with delete[].
+[[nodiscard]] char* duplicate_string(std::string_view text) noexcept;
+
+// Splits the NUL-terminated `line` into its first twelve non-empty fields, overwriting the
+// delimiter after each field taken with a NUL. Returns a new record owned by the caller, or
+// null when the record or any field copy cannot be allocated; nothing is kept allocated then.
+[[nodiscard]] record* parse_record(char* line) noexcept;
+
+// Releases the record's field texts and then the record itself (not the records after it).
+void free_record(record* rec) noexcept;

@@ -1,0 +1,31 @@
+// The table in memory: records chained through `next` in file order, held by a bare head
+// pointer that is null when the list is empty. Every operation takes the head's address.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+#include "record.hpp"
+
+// The listing shows this many leading fields of each record.
+inline constexpr std::size_t listed_fields = 8;
+
+// Written as a line in place of the listing when there is no record.
+inline constexpr std::string_view empty_list_message = "Seznam je prazdny";
+
+// Returns the last record, or null when the list is empty.
+[[nodiscard]] record* find_last(record* const* list) noexcept;
+
+// Parses `line` into a record and links it after the last one. Returns false, with the list
+// unchanged and nothing allocated, when the record cannot be made; the list owns it otherwise.
+// Passing the address of the last record's `next` appends without walking the list.
+[[nodiscard]] bool append_record(record** list, char* line) noexcept;
+
+// Writes each record's first eight fields run together as one line, or the empty-list
+// message. Stops at the first failed write; the error flag of `out` then tells the caller.
+void print_list(record* const* list, std::FILE* out = stdout) noexcept;
+
+// Releases every record and its texts and sets the head to null. Returns false when the
+// list was already empty.
+bool free_list(record** list) noexcept;
