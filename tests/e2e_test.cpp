@@ -1,0 +1,156 @@
+// The built program, end to end: bytes of tob_10.csv in, exact output and status out.
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+
+#include "run_program.hpp"
+
+namespace {
+
+using namespace std::string_literals;
+
+enum class input_kind { file, missing, directory };
+
+struct e2e_case {
+    std::string name;
+    std::string input; // the bytes of tob_10.csv
+    std::string out;   // exact standard output
+    int status = 0;
+    input_kind kind = input_kind::file;
+    run_options options = {};
+    std::string err = ""; // exact error stream
+    // Fills in input and out for the large tables, when the case runs rather than when listed.
+    void (*generate)(e2e_case&) = nullptr;
+};
+
+void PrintTo(const e2e_case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string repeat(std::string_view piece, std::size_t times)
+{
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+std::string random_bytes(std::size_t size)
+{
+    std::mt19937 gen(20261208);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string text(size, '\0');
+    for (char& c : text) {
+        // Line ends and delimiters more often than chance, so the table has many short lines.
+        const int pick = byte(gen);
+        c = pick < 8 ? '\n' : pick < 16 ? ';' : static_cast<char>(byte(gen));
+    }
+    return text;
+}
+
+std::vector<e2e_case> e2e_cases()
+{
+    const std::string long_field = repeat("0123456789", 500);
+    std::vector<e2e_case> cases = {
+        {"missing_file", "", "Soubor nesel otevrit.\n", 1, input_kind::missing},
+        {"empty_file", "", "Seznam je prazdny\nNacteno 0 radku\n"},
+        {"header_only", "a;b;c\n", "Seznam je prazdny\nNacteno 1 radku\n"},
+        {"header_without_line_feed", "a;b;c", "Seznam je prazdny\nNacteno 1 radku\n"},
+        {"two_data_lines", "h\nx;y\nz\n", "xy\nz\nNacteno 3 radku\n"},
+        {"blank_data_line", "h\na\n\nb\n", "a\n\nb\nNacteno 4 radku\n"},
+        {"last_line_without_line_feed", "h\na;b\nc;d", "ab\ncd\nNacteno 3 radku\n"},
+        {"first_eight_of_fifteen_fields", "h\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15\n", "12345678\nNacteno 2 radku\n"},
+        {"line_of_5000_characters", "h\n" + long_field + ";x\n", long_field + "x\nNacteno 2 radku\n"},
+        {"line_of_398_characters", "h\n" + repeat("y", 398) + "\n", repeat("y", 398) + "\nNacteno 2 radku\n"},
+        {"header_of_5000_characters", long_field + "\nq\n", "q\nNacteno 2 radku\n"},
+        {"crlf_line_ends", "h\r\na;b\r\nc\r\n", "ab\nc\nNacteno 3 radku\n"},
+        {"tab_separated", "h\nx\ty;z\n\t\tw\t\n", "xyz\nw\nNacteno 3 radku\n"},
+        {"nul_ends_the_text", "h\nab\0cd;ef\ngh\n"s, "ab\ngh\nNacteno 3 radku\n"},
+        {"nul_alone", "h\n\0\n"s, "\nNacteno 2 radku\n"},
+        {"bytes_above_127", "h\n\xc4\x8d\xc3\xad;\xff\xfe\n", "\xc4\x8d\xc3\xad\xff\xfe\nNacteno 2 radku\n"},
+        {"spaces_and_quotes_kept", "h\n a ;\"b;c\"\n", " a \"bc\"\nNacteno 2 radku\n"},
+        {"arguments_ignored", "h\nx;y\n", "xy\nNacteno 2 radku\n", 0, input_kind::file, {{"-v", "other.csv", "--help"}}},
+        {"directory_in_place_of_file", "", "Soubor nesel precist.\n", 1, input_kind::directory},
+        {"output_to_dev_full", "h\nx;y\n", "", 1, input_kind::file, {{}, true}, "Vystup nesel zapsat.\n"},
+        {"open_failure_to_dev_full", "", "", 1, input_kind::missing, {{}, true}, "Vystup nesel zapsat.\n"},
+        {"only_delimiters", "h\n;;;\n\t;\r\n\r\r;\n", "\n\n\nNacteno 4 radku\n"},
+        {"carriage_returns_only", "h\ra;b\rc\r", "Seznam je prazdny\nNacteno 1 radku\n"},
+        {"carriage_returns_after_header", "h\na\rb\rc;d\r\n", "abcd\nNacteno 2 radku\n"},
+    };
+    const auto generated = [](std::string name, void (*generate)(e2e_case&)) {
+        e2e_case c{std::move(name), "", ""};
+        c.generate = generate;
+        return c;
+    };
+    cases.push_back(generated("line_of_50_mb_without_line_feed", [](e2e_case& c) {
+        const std::string field = repeat("abcdefghijklmnopqrstuvwxyz", 2'000'000);
+        c.input = "h\n" + field;
+        c.out = field + "\nNacteno 2 radku\n";
+    }));
+    cases.push_back(generated("million_empty_lines", [](e2e_case& c) {
+        c.input = repeat("\n", 1'000'000);
+        c.out = repeat("\n", 999'999) + "Nacteno 1000000 radku\n";
+    }));
+    cases.push_back(generated("random_bytes_200_kb", [](e2e_case& c) {
+        c.input = random_bytes(200'000);
+        c.out = expected_listing(c.input);
+    }));
+    return cases;
+}
+
+class EndToEnd : public testing::TestWithParam<e2e_case> {};
+
+// Where the outputs are large, say where they part instead of printing them whole.
+testing::AssertionResult same_bytes(const std::string& got, const std::string& want)
+{
+    if (got == want) {
+        return testing::AssertionSuccess();
+    }
+    std::size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at]) {
+        ++at;
+    }
+    return testing::AssertionFailure() << "got " << got.size() << " bytes, want " << want.size()
+                                       << "; first difference at byte " << at << ": got \""
+                                       << testing::PrintToString(got.substr(at, 40)) << "\", want \""
+                                       << testing::PrintToString(want.substr(at, 40)) << "\"";
+}
+
+TEST_P(EndToEnd, ExactOutputAndStatus)
+{
+    e2e_case c = GetParam();
+    if (c.generate != nullptr) {
+        c.generate(c);
+    }
+    const std::string dir = make_temp_dir();
+    const std::string input = dir + "/tob_10.csv";
+    if (c.kind == input_kind::file) {
+        write_file(input, c.input);
+    } else if (c.kind == input_kind::directory) {
+        ASSERT_EQ(mkdir(input.c_str(), 0700), 0);
+    }
+    run_options options = c.options;
+    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr;
+    if (under_valgrind) {
+        options.valgrind_log = dir + "/.valgrind";
+    }
+    const run_result got = run_program(dir, options);
+    EXPECT_EQ(got.status, c.status);
+    EXPECT_TRUE(same_bytes(got.out, c.out));
+    EXPECT_EQ(got.err, c.err);
+    if (under_valgrind) {
+        const std::string report = read_file(options.valgrind_log);
+        EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
+        EXPECT_NE(report.find("All heap blocks were freed"), std::string::npos) << report;
+    }
+    remove_dir(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EndToEnd, testing::ValuesIn(e2e_cases()),
+                         [](const testing::TestParamInfo<e2e_case>& info) { return info.param.name; });
+
+} // namespace

@@ -1,0 +1,126 @@
+#include "run_program.hpp"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+std::string make_temp_dir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tob-list-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    return pattern;
+}
+
+void remove_dir(const std::string& dir)
+{
+    std::filesystem::remove_all(dir);
+}
+
+void write_file(const std::string& path, std::string_view bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+run_result run_program(const std::string& dir, const run_options& options)
+{
+    std::vector<std::string> words;
+    if (!options.valgrind_log.empty()) {
+        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all", "--errors-for-leak-kinds=all",
+                 "--log-file=" + options.valgrind_log};
+    }
+    words.emplace_back(TOB_LIST_BINARY);
+    words.insert(words.end(), options.args.begin(), options.args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+
+    const std::string out_path = dir + "/.stdout";
+    const std::string err_path = dir + "/.stderr";
+    const pid_t pid = fork();
+    if (pid < 0) {
+        throw std::runtime_error("fork failed");
+    }
+    if (pid == 0) {
+        const int out = open(options.to_dev_full ? "/dev/full" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+            chdir(dir.c_str()) != 0) {
+            _exit(126);
+        }
+        if (options.address_space != 0) {
+            const rlimit limit{options.address_space, options.address_space};
+            if (setrlimit(RLIMIT_AS, &limit) != 0) {
+                _exit(126);
+            }
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int wstatus = 0;
+    if (waitpid(pid, &wstatus, 0) != pid) {
+        throw std::runtime_error("waitpid failed");
+    }
+    run_result result{};
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    result.out = options.to_dev_full ? "" : read_file(out_path);
+    result.err = read_file(err_path);
+    std::filesystem::remove(out_path);
+    std::filesystem::remove(err_path);
+    return result;
+}
+
+std::string expected_listing(std::string_view input)
+{
+    // Physical lines, each without its line feed; a last line without one still counts.
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < input.size();) {
+        const std::size_t newline = input.find('\n', start);
+        const std::size_t end = newline == std::string_view::npos ? input.size() : newline;
+        lines.push_back(input.substr(start, end - start));
+        start = end + 1;
+    }
+    std::string listing;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view text = lines[i].substr(0, lines[i].find('\0'));
+        int stored = 0;
+        std::string token;
+        for (std::size_t j = 0; j <= text.size(); ++j) {
+            const bool cut = j == text.size() || text[j] == ';' || text[j] == '\t' || text[j] == '\r';
+            if (!cut) {
+                token += text[j];
+            } else if (!token.empty()) {
+                if (stored++ < 8) {
+                    listing += token;
+                }
+                token.clear();
+            }
+        }
+        listing += '\n';
+    }
+    if (lines.size() < 2) {
+        listing = "Seznam je prazdny\n";
+    }
+    return listing + "Nacteno " + std::to_string(lines.size()) + " radku\n";
+}

@@ -1,0 +1,33 @@
+// Runs the built tob-list in a folder of its own and collects what it did.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/resource.h>
+#include <vector>
+
+struct run_options {
+    std::vector<std::string> args = {};
+    bool to_dev_full = false;     // standard output goes to /dev/full
+    rlim_t address_space = 0;     // RLIMIT_AS for the program, 0 for none
+    std::string valgrind_log = {}; // run under memcheck, writing its report here
+};
+
+struct run_result {
+    int status;  // exit status, or 128 + signal number
+    std::string out;
+    std::string err;
+};
+
+// A new empty folder under the system's temporary folder; removed by remove_dir.
+std::string make_temp_dir();
+void remove_dir(const std::string& dir);
+
+void write_file(const std::string& path, std::string_view bytes);
+std::string read_file(const std::string& path);
+
+// Runs the program with `dir` as its working directory.
+run_result run_program(const std::string& dir, const run_options& options);
+
+// The listing tob-list prints for the table `input`, worked out from the format rules alone.
+std::string expected_listing(std::string_view input);
