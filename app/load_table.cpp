@@ -73,7 +73,7 @@ struct table_reader {
 [[nodiscard]] load_status read_lines(std::FILE* in, table_reader& reader) noexcept
 {
     std::array<char, block_size> block; // NOLINT(cppcoreguidelines-pro-type-member-init): filled by fread
-    bool open_line = false;              // bytes of a line have been read but not its end
+    bool open_line = false;             // bytes of a line have been read but not its end
     for (;;) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), in);
         if (got == 0) {
@@ -82,10 +82,12 @@ struct table_reader {
         const char* pos = block.data();
         const char* const stop = pos + got;
         while (pos < stop) {
-            const auto* newline = static_cast<const char*>(std::memchr(pos, '\n', static_cast<std::size_t>(stop - pos)));
+            const auto* newline =
+                static_cast<const char*>(std::memchr(pos, '\n', static_cast<std::size_t>(stop - pos)));
             const char* piece_end = newline != nullptr ? newline + 1 : stop;
             // The header is only counted, so its bytes are never kept.
-            if (reader.lines > 0 && !append_bytes(reader.radek, pos, static_cast<std::size_t>(piece_end - pos))) {
+            if (reader.lines > 0 &&
+                !append_bytes(reader.radek, pos, static_cast<std::size_t>(piece_end - pos))) {
                 return load_status::no_memory;
             }
             pos = piece_end;

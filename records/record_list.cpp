@@ -67,13 +67,11 @@ bool append_record(record** list, char* line) noexcept
 
 void print_list(record* const* list, std::FILE* out) noexcept
 {
-    if (*list == nullptr) {
-        if (std::fwrite(empty_list_message.data(), 1, empty_list_message.size(), out) == empty_list_message.size()) {
-            std::fputc('\n', out);
-        }
-        return;
-    }
     output_buffer buf{out, 0, false, {}};
+    if (*list == nullptr) {
+        put(buf, empty_list_message);
+        put(buf, "\n");
+    }
     for (const record* rec = *list; rec != nullptr && !buf.failed; rec = rec->next) {
         for (std::size_t k = 0; k < listed_fields; ++k) {
             if (rec->fields[k] != nullptr) {
