@@ -50,8 +50,14 @@ void fail_allocation(long nth)
 
 } // namespace
 
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocate(size);
+}
 void* operator new(std::size_t size)
 {
     void* block = allocate(size);
@@ -60,13 +66,34 @@ void* operator new(std::size_t size)
     }
     return block;
 }
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void* block) noexcept { release(block); }
-void operator delete[](void* block) noexcept { release(block); }
-void operator delete(void* block, std::size_t) noexcept { release(block); }
-void operator delete[](void* block, std::size_t) noexcept { release(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { release(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { release(block); }
+void* operator new[](std::size_t size)
+{
+    return ::operator new(size);
+}
+void operator delete(void* block) noexcept
+{
+    release(block);
+}
+void operator delete[](void* block) noexcept
+{
+    release(block);
+}
+void operator delete(void* block, std::size_t) noexcept
+{
+    release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept
+{
+    release(block);
+}
 
 namespace {
 
@@ -123,7 +150,8 @@ TEST(AllocationFailure, AppendRecordLeavesTheListUnchanged)
 TEST(AllocationFailure, LoadTableReportsNoMemoryAndLeavesAListThatFrees)
 {
     // Long lines make the line buffer grow several times between the records.
-    const std::string input = "header\n" + std::string(5000, 'a') + ";b\nc;d\n" + std::string(20'000, 'e') + "\n";
+    const std::string input =
+        "header\n" + std::string(5000, 'a') + ";b\nc;d\n" + std::string(20'000, 'e') + "\n";
     for (long nth = 1;; ++nth) {
         std::FILE* in = fmemopen(const_cast<char*>(input.data()), input.size(), "r");
         ASSERT_NE(in, nullptr);

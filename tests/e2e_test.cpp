@@ -1,9 +1,11 @@
 // The built program, end to end: bytes of tob_10.csv in, exact output and status out.
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <random>
 #include <sys/stat.h>
 
+#include "reference_listing.hpp"
 #include "run_program.hpp"
 
 namespace {
@@ -63,7 +65,8 @@ std::vector<e2e_case> e2e_cases()
         {"two_data_lines", "h\nx;y\nz\n", "xy\nz\nNacteno 3 radku\n"},
         {"blank_data_line", "h\na\n\nb\n", "a\n\nb\nNacteno 4 radku\n"},
         {"last_line_without_line_feed", "h\na;b\nc;d", "ab\ncd\nNacteno 3 radku\n"},
-        {"first_eight_of_fifteen_fields", "h\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15\n", "12345678\nNacteno 2 radku\n"},
+        {"first_eight_of_fifteen_fields", "h\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15\n",
+         "12345678\nNacteno 2 radku\n"},
         {"line_of_5000_characters", "h\n" + long_field + ";x\n", long_field + "x\nNacteno 2 radku\n"},
         {"line_of_398_characters", "h\n" + repeat("y", 398) + "\n", repeat("y", 398) + "\nNacteno 2 radku\n"},
         {"header_of_5000_characters", long_field + "\nq\n", "q\nNacteno 2 radku\n"},
@@ -73,7 +76,12 @@ std::vector<e2e_case> e2e_cases()
         {"nul_alone", "h\n\0\n"s, "\nNacteno 2 radku\n"},
         {"bytes_above_127", "h\n\xc4\x8d\xc3\xad;\xff\xfe\n", "\xc4\x8d\xc3\xad\xff\xfe\nNacteno 2 radku\n"},
         {"spaces_and_quotes_kept", "h\n a ;\"b;c\"\n", " a \"bc\"\nNacteno 2 radku\n"},
-        {"arguments_ignored", "h\nx;y\n", "xy\nNacteno 2 radku\n", 0, input_kind::file, {{"-v", "other.csv", "--help"}}},
+        {"arguments_ignored",
+         "h\nx;y\n",
+         "xy\nNacteno 2 radku\n",
+         0,
+         input_kind::file,
+         {{"-v", "other.csv", "--help"}}},
         {"directory_in_place_of_file", "", "Soubor nesel precist.\n", 1, input_kind::directory},
         {"output_to_dev_full", "h\nx;y\n", "", 1, input_kind::file, {{}, true}, "Vystup nesel zapsat.\n"},
         {"open_failure_to_dev_full", "", "", 1, input_kind::missing, {{}, true}, "Vystup nesel zapsat.\n"},
@@ -114,10 +122,10 @@ testing::AssertionResult same_bytes(const std::string& got, const std::string& w
     while (at < got.size() && at < want.size() && got[at] == want[at]) {
         ++at;
     }
-    return testing::AssertionFailure() << "got " << got.size() << " bytes, want " << want.size()
-                                       << "; first difference at byte " << at << ": got \""
-                                       << testing::PrintToString(got.substr(at, 40)) << "\", want \""
-                                       << testing::PrintToString(want.substr(at, 40)) << "\"";
+    return testing::AssertionFailure()
+           << "got " << got.size() << " bytes, want " << want.size() << "; first difference at byte " << at
+           << ": got \"" << testing::PrintToString(got.substr(at, 40)) << "\", want \""
+           << testing::PrintToString(want.substr(at, 40)) << "\"";
 }
 
 TEST_P(EndToEnd, ExactOutputAndStatus)
@@ -146,6 +154,13 @@ TEST_P(EndToEnd, ExactOutputAndStatus)
         const std::string report = read_file(options.valgrind_log);
         EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
         EXPECT_NE(report.find("All heap blocks were freed"), std::string::npos) << report;
+        for (const char* key : {"total heap usage:", "ERROR SUMMARY:"}) {
+            const std::size_t at = report.find(key);
+            if (at != std::string::npos) {
+                std::cout << "valgrind " << c.name << ": " << report.substr(at, report.find('\n', at) - at)
+                          << '\n';
+            }
+        }
     }
     remove_dir(dir);
 }

@@ -6,6 +6,7 @@
 
 #include "load_table.hpp"
 #include "record_list.hpp"
+#include "reference_listing.hpp"
 #include "run_program.hpp"
 
 namespace {
@@ -41,7 +42,7 @@ TEST(LoadTable, LinesAcrossTheEdgesOfReadBlocks)
         std::string(block - 1, 'h') + "\na;b\n",          // line feed is the block's last byte
         std::string(block, 'h') + "\na;b\n",              // line feed is the next block's first byte
         "h\n" + std::string(block - 5, 'x') + ";yz\nw\n", // a field split by the edge
-        "h\n" + std::string(block - 2, ';') + "\n;q",     // an empty record, then a last line without line feed
+        "h\n" + std::string(block - 2, ';') + "\n;q", // an empty record, then a last line without line feed
         "h\n" + std::string(3 * block + 7, 'r') + "\ns\n",
     };
     for (const std::string& input : cases) {

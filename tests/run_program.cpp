@@ -62,7 +62,8 @@ run_result run_program(const std::string& dir, const run_options& options)
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        const int out = open(options.to_dev_full ? "/dev/full" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out =
+            open(options.to_dev_full ? "/dev/full" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
@@ -89,38 +90,4 @@ run_result run_program(const std::string& dir, const run_options& options)
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
     return result;
-}
-
-std::string expected_listing(std::string_view input)
-{
-    // Physical lines, each without its line feed; a last line without one still counts.
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < input.size();) {
-        const std::size_t newline = input.find('\n', start);
-        const std::size_t end = newline == std::string_view::npos ? input.size() : newline;
-        lines.push_back(input.substr(start, end - start));
-        start = end + 1;
-    }
-    std::string listing;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view text = lines[i].substr(0, lines[i].find('\0'));
-        int stored = 0;
-        std::string token;
-        for (std::size_t j = 0; j <= text.size(); ++j) {
-            const bool cut = j == text.size() || text[j] == ';' || text[j] == '\t' || text[j] == '\r';
-            if (!cut) {
-                token += text[j];
-            } else if (!token.empty()) {
-                if (stored++ < 8) {
-                    listing += token;
-                }
-                token.clear();
-            }
-        }
-        listing += '\n';
-    }
-    if (lines.size() < 2) {
-        listing = "Seznam je prazdny\n";
-    }
-    return listing + "Nacteno " + std::to_string(lines.size()) + " radku\n";
 }

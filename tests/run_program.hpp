@@ -8,13 +8,13 @@
 
 struct run_options {
     std::vector<std::string> args = {};
-    bool to_dev_full = false;     // standard output goes to /dev/full
-    rlim_t address_space = 0;     // RLIMIT_AS for the program, 0 for none
+    bool to_dev_full = false;      // standard output goes to /dev/full
+    rlim_t address_space = 0;      // RLIMIT_AS for the program, 0 for none
     std::string valgrind_log = {}; // run under memcheck, writing its report here
 };
 
 struct run_result {
-    int status;  // exit status, or 128 + signal number
+    int status; // exit status, or 128 + signal number
     std::string out;
     std::string err;
 };
@@ -28,6 +28,3 @@ std::string read_file(const std::string& path);
 
 // Runs the program with `dir` as its working directory.
 run_result run_program(const std::string& dir, const run_options& options);
-
-// The listing tob-list prints for the table `input`, worked out from the format rules alone.
-std::string expected_listing(std::string_view input);
