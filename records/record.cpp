@@ -6,18 +6,24 @@
 
 namespace {
 
-// is_delimiter[b] is true for the bytes that separate fields.
-constexpr std::array<bool, 256> is_delimiter = [] {
+// A table with an entry for every byte value: true for the delimiters, and for NUL when asked.
+constexpr std::array<bool, 256> byte_table(bool with_nul)
+{
     std::array<bool, 256> table{};
     for (const char c : field_delimiters) {
         table[static_cast<unsigned char>(c)] = true;
     }
+    table[0] = with_nul;
     return table;
-}();
+}
 
-[[nodiscard]] bool separates(char c) noexcept
+// Bytes skipped between fields, and bytes that end a field: each scan costs one look-up a byte.
+constexpr std::array<bool, 256> separates = byte_table(false);
+constexpr std::array<bool, 256> ends_field = byte_table(true);
+
+[[nodiscard]] bool in(const std::array<bool, 256>& table, char c) noexcept
 {
-    return is_delimiter[static_cast<unsigned char>(c)];
+    return table[static_cast<unsigned char>(c)];
 }
 
 } // namespace
@@ -44,14 +50,14 @@ record* parse_record(char* line) noexcept
     }
     char* pos = line;
     for (char*& slot : rec->fields) {
-        while (*pos != '\0' && separates(*pos)) {
+        while (in(separates, *pos)) {
             ++pos;
         }
         if (*pos == '\0') {
             break;
         }
         char* end = pos;
-        while (*end != '\0' && !separates(*end)) {
+        while (!in(ends_field, *end)) {
             ++end;
         }
         const bool at_end = *end == '\0';
