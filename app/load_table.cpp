@@ -72,7 +72,7 @@ struct table_reader {
 
 [[nodiscard]] load_status read_lines(std::FILE* in, table_reader& reader) noexcept
 {
-    std::array<char, block_size> block; // NOLINT(cppcoreguidelines-pro-type-member-init): filled by fread
+    std::array<char, block_size> block; // filled by fread, never read beyond what it filled
     bool open_line = false;             // bytes of a line have been read but not its end
     for (;;) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), in);
