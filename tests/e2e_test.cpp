@@ -1,4 +1,5 @@
 // The built program, end to end: bytes of tob_10.csv in, exact output and status out.
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -83,8 +84,26 @@ std::vector<e2e_case> e2e_cases()
          input_kind::file,
          {{"-v", "other.csv", "--help"}}},
         {"directory_in_place_of_file", "", "Soubor nesel precist.\n", 1, input_kind::directory},
-        {"output_to_dev_full", "h\nx;y\n", "", 1, input_kind::file, {{}, true}, "Vystup nesel zapsat.\n"},
-        {"open_failure_to_dev_full", "", "", 1, input_kind::missing, {{}, true}, "Vystup nesel zapsat.\n"},
+        {"output_to_dev_full",
+         "h\nx;y\n",
+         "",
+         1,
+         input_kind::file,
+         {{}, output_to::dev_full},
+         "Vystup nesel zapsat.\n"},
+        {"open_failure_to_dev_full",
+         "",
+         "",
+         1,
+         input_kind::missing,
+         {{}, output_to::dev_full},
+         "Vystup nesel zapsat.\n"},
+        {"output_to_closed_pipe",
+         "h\nx;y\n",
+         "",
+         128 + SIGPIPE,
+         input_kind::file,
+         {{}, output_to::closed_pipe}},
         {"only_delimiters", "h\n;;;\n\t;\r\n\r\r;\n", "\n\n\nNacteno 4 radku\n"},
         {"carriage_returns_only", "h\ra;b\rc\r", "Seznam je prazdny\nNacteno 1 radku\n"},
         {"carriage_returns_after_header", "h\na\rb\rc;d\r\n", "abcd\nNacteno 2 radku\n"},
@@ -153,7 +172,10 @@ TEST_P(EndToEnd, ExactOutputAndStatus)
     if (under_valgrind) {
         const std::string report = read_file(options.valgrind_log);
         EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
-        EXPECT_NE(report.find("All heap blocks were freed"), std::string::npos) << report;
+        // A program killed by a signal never reaches its exit, so stdio still holds its buffer.
+        if (c.status < 128) {
+            EXPECT_NE(report.find("All heap blocks were freed"), std::string::npos) << report;
+        }
         for (const char* key : {"total heap usage:", "ERROR SUMMARY:"}) {
             const std::size_t at = report.find(key);
             if (at != std::string::npos) {

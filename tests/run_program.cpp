@@ -1,5 +1,7 @@
 #include "run_program.hpp"
 
+#include <array>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -44,7 +46,7 @@ run_result run_program(const std::string& dir, const run_options& options)
 {
     std::vector<std::string> words;
     if (!options.valgrind_log.empty()) {
-        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all", "--errors-for-leak-kinds=all",
+        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all", "--errors-for-leak-kinds=definite,indirect",
                  "--log-file=" + options.valgrind_log};
     }
     words.emplace_back(TOB_LIST_BINARY);
@@ -62,8 +64,17 @@ run_result run_program(const std::string& dir, const run_options& options)
         throw std::runtime_error("fork failed");
     }
     if (pid == 0) {
-        const int out =
-            open(options.to_dev_full ? "/dev/full" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int out = -1;
+        if (options.output == output_to::closed_pipe) {
+            std::array<int, 2> ends{};
+            if (pipe(ends.data()) == 0 && close(ends[0]) == 0) {
+                out = ends[1];
+            }
+            signal(SIGPIPE, SIG_DFL); // as from a shell, whatever the test runner set
+        } else {
+            const char* path = options.output == output_to::dev_full ? "/dev/full" : out_path.c_str();
+            out = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
         const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
@@ -85,7 +96,7 @@ run_result run_program(const std::string& dir, const run_options& options)
     }
     run_result result{};
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    result.out = options.to_dev_full ? "" : read_file(out_path);
+    result.out = options.output == output_to::file ? read_file(out_path) : "";
     result.err = read_file(err_path);
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);

@@ -6,11 +6,17 @@
 #include <sys/resource.h>
 #include <vector>
 
+enum class output_to {
+    file,       // collected for the test
+    dev_full,   // every write fails as on a full disk
+    closed_pipe // a pipe whose reader has gone
+};
+
 struct run_options {
     std::vector<std::string> args = {};
-    bool to_dev_full = false;      // standard output goes to /dev/full
-    rlim_t address_space = 0;      // RLIMIT_AS for the program, 0 for none
-    std::string valgrind_log = {}; // run under memcheck, writing its report here
+    output_to output = output_to::file; // where standard output goes
+    rlim_t address_space = 0;           // RLIMIT_AS for the program, 0 for none
+    std::string valgrind_log = {};      // run under memcheck, writing its report here
 };
 
 struct run_result {
