@@ -122,6 +122,10 @@ std::vector<e2e_case> e2e_cases()
         c.input = repeat("\n", 1'000'000);
         c.out = repeat("\n", 999'999) + "Nacteno 1000000 radku\n";
     }));
+    cases.push_back(generated("bundled_sample", [](e2e_case& c) {
+        c.input = read_file(TOB_SAMPLE_TABLE);
+        c.out = expected_listing(c.input);
+    }));
     cases.push_back(generated("random_bytes_200_kb", [](e2e_case& c) {
         c.input = random_bytes(200'000);
         c.out = expected_listing(c.input);
