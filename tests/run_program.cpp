@@ -46,8 +46,8 @@ run_result run_program(const std::string& dir, const run_options& options)
 {
     std::vector<std::string> words;
     if (!options.valgrind_log.empty()) {
-        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all", "--errors-for-leak-kinds=definite,indirect",
-                 "--log-file=" + options.valgrind_log};
+        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all",
+                 "--errors-for-leak-kinds=definite,indirect", "--log-file=" + options.valgrind_log};
     }
     words.emplace_back(TOB_LIST_BINARY);
     words.insert(words.end(), options.args.begin(), options.args.end());
