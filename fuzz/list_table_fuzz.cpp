@@ -2,36 +2,22 @@
 // must be the listing worked out independently from the format rules.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "list_table.hpp"
+#include "memory_output.hpp"
 #include "reference_listing.hpp"
-
-namespace {
-
-void require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
-}
-
-} // namespace
+#include "require.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::string table(reinterpret_cast<const char*>(data), size);
     std::FILE* in = fmemopen(table.data(), table.size(), "r");
-    char* bytes = nullptr;
-    std::size_t written = 0;
-    std::FILE* out = open_memstream(&bytes, &written);
-    require(in != nullptr && out != nullptr);
-    const int status = list_table(in, out);
-    require(std::fclose(out) == 0);
-    const std::string listing(bytes, written);
-    std::free(bytes);
+    memory_output out;
+    require(in != nullptr && out.file != nullptr);
+    const int status = list_table(in, out.file);
+    const std::string listing = out.text();
     require(status == 0);
 
     // One line per data line, or the empty-list message, then the summary with the count.

@@ -6,6 +6,7 @@
 
 #include "list_table.hpp"
 #include "load_table.hpp"
+#include "memory_output.hpp"
 #include "record_list.hpp"
 #include "reference_listing.hpp"
 
@@ -15,18 +16,13 @@ namespace {
 std::string list_from_memory(std::string input)
 {
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
-    char* bytes = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&bytes, &size);
-    if (in == nullptr || out == nullptr) {
+    memory_output out;
+    if (in == nullptr || out.file == nullptr) {
         ADD_FAILURE() << "cannot open memory streams";
         return {};
     }
-    EXPECT_EQ(list_table(in, out), 0);
-    std::fclose(out);
-    std::string text(bytes, size);
-    std::free(bytes);
-    return text;
+    EXPECT_EQ(list_table(in, out.file), 0);
+    return out.text();
 }
 
 TEST(LoadTable, LinesAcrossTheEdgesOfReadBlocks)

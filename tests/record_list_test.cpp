@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "memory_output.hpp"
 #include "record_list.hpp"
 
 namespace {
@@ -24,18 +25,13 @@ struct test_list {
 
 std::string listing(record* const* list)
 {
-    char* bytes = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&bytes, &size);
-    if (out == nullptr) {
+    memory_output out;
+    if (out.file == nullptr) {
         ADD_FAILURE() << "open_memstream failed";
         return {};
     }
-    print_list(list, out);
-    std::fclose(out);
-    std::string text(bytes, size);
-    std::free(bytes);
-    return text;
+    print_list(list, out.file);
+    return out.text();
 }
 
 TEST(PrintList, WritesTheFirstEightFieldsOfEachRecordRunTogether)

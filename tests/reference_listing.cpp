@@ -1,6 +1,22 @@
 #include "reference_listing.hpp"
 
-#include <vector>
+std::vector<std::string> reference_fields(std::string_view line)
+{
+    const std::string_view text = line.substr(0, line.find('\0'));
+    std::vector<std::string> fields;
+    std::string token;
+    for (std::size_t j = 0; j <= text.size(); ++j) {
+        const bool cut =
+            j == text.size() || text[j] == ';' || text[j] == '\t' || text[j] == '\r' || text[j] == '\n';
+        if (!cut) {
+            token += text[j];
+        } else if (!token.empty()) {
+            fields.push_back(token);
+            token.clear();
+        }
+    }
+    return fields;
+}
 
 std::string expected_listing(std::string_view input)
 {
@@ -14,19 +30,9 @@ std::string expected_listing(std::string_view input)
     }
     std::string listing;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view text = lines[i].substr(0, lines[i].find('\0'));
-        int stored = 0;
-        std::string token;
-        for (std::size_t j = 0; j <= text.size(); ++j) {
-            const bool cut = j == text.size() || text[j] == ';' || text[j] == '\t' || text[j] == '\r';
-            if (!cut) {
-                token += text[j];
-            } else if (!token.empty()) {
-                if (stored++ < 8) {
-                    listing += token;
-                }
-                token.clear();
-            }
+        const std::vector<std::string> fields = reference_fields(lines[i]);
+        for (std::size_t k = 0; k < fields.size() && k < 8; ++k) {
+            listing += fields[k];
         }
         listing += '\n';
     }

@@ -1,9 +1,13 @@
-// What tob-list prints for a table, worked out from the format rules alone, without the
+// What tob-list makes of a table, worked out from the format rules alone, without the
 // program's own code, so that tests and fuzzers can compare the two.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The non-empty fields of one line, in order, up to its first NUL byte.
+std::vector<std::string> reference_fields(std::string_view line);
 
 // The listing and summary for the table `input`.
 std::string expected_listing(std::string_view input);
