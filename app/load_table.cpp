@@ -1,9 +1,9 @@
 #include "load_table.hpp"
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "record_list.hpp"
 
@@ -31,14 +31,14 @@ struct line_buffer {
             }
             capacity *= 2;
         }
-        char* grown = new (std::nothrow) char[capacity];
+        auto* grown = static_cast<char*>(std::malloc(capacity));
         if (grown == nullptr) {
             return false;
         }
         if (line.size > 0) {
             std::memcpy(grown, line.bytes, line.size);
         }
-        delete[] line.bytes;
+        std::free(line.bytes);
         line.bytes = grown;
         line.capacity = capacity;
     }
@@ -112,6 +112,6 @@ load_result load_table(std::FILE* in, record** list) noexcept
 {
     table_reader reader{list, 0, {nullptr, 0, 0}};
     const load_status status = read_lines(in, reader);
-    delete[] reader.radek.bytes;
+    std::free(reader.radek.bytes);
     return {status, reader.lines};
 }

@@ -1,8 +1,8 @@
 #include "record.hpp"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 
 namespace {
 
@@ -33,7 +33,7 @@ char* duplicate_string(std::string_view text) noexcept
     if (text.size() == std::numeric_limits<std::size_t>::max()) {
         return nullptr; // no room for the terminating NUL
     }
-    char* copy = new (std::nothrow) char[text.size() + 1];
+    auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
     if (copy == nullptr) {
         return nullptr;
     }
@@ -44,7 +44,8 @@ char* duplicate_string(std::string_view text) noexcept
 
 record* parse_record(char* line) noexcept
 {
-    auto* rec = new (std::nothrow) record{};
+    // calloc leaves every slot and the link null.
+    auto* rec = static_cast<record*>(std::calloc(1, sizeof(record)));
     if (rec == nullptr) {
         return nullptr;
     }
@@ -81,7 +82,7 @@ void free_record(record* rec) noexcept
         return;
     }
     for (char* text : rec->fields) {
-        delete[] text;
+        std::free(text);
     }
-    delete rec;
+    std::free(rec);
 }

@@ -20,7 +20,7 @@ struct record {
 };
 
 // Returns a new heap copy of `text` followed by a NUL, or null when it cannot be allocated.
-// The caller owns the copy and releases it with delete[].
+// The caller owns the copy and releases it with free.
 [[nodiscard]] char* duplicate_string(std::string_view text) noexcept;
 
 // Splits the NUL-terminated `line` into its first twelve non-empty fields, overwriting the

@@ -1,176 +1,74 @@
-// Allocation failure: every allocation the program makes is made to fail in turn.
-#include <cstdlib>
+// Allocation failure: the built program with every allocation from the n-th on refused, and
+// under a limit on its address space.
+#include <cstdio>
 #include <gtest/gtest.h>
-#include <new>
 #include <string>
 
-#include "load_table.hpp"
-#include "record_list.hpp"
+#include "reference_listing.hpp"
 #include "run_program.hpp"
 
-// The replacements below hand out malloc's blocks from operator new and return them with free;
-// g++ cannot see that they pair up.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+
+using namespace std::string_literals;
+
+struct alloc_report {
+    long requests = -1; // allocations asked for
+    long live = -1;     // blocks not freed at exit
+    std::string library;
+};
+
+// Runs the program with the failing allocator preloaded; n = 0 refuses nothing.
+run_result run_failing_from(const std::string& dir, long n, alloc_report& report)
+{
+    run_options options;
+    options.env = {"LD_PRELOAD="s + TOB_FAIL_ALLOC_LIBRARY, "TOB_FAIL_FROM=" + std::to_string(n),
+                   "TOB_ALLOC_REPORT=" + dir + "/.alloc"};
+    const run_result got = run_program(dir, options);
+    const std::string text = read_file(dir + "/.alloc");
+    char library[256] = "";
+    EXPECT_EQ(std::sscanf(text.c_str(), "%ld %ld %255s", &report.requests, &report.live, library), 3) << text;
+    report.library = library;
+    return got;
+}
+
+TEST(AllocationFailure, EveryRefusedAllocationGivesTheMessageAndFreesEverything)
+{
+#if defined(TOB_SANITIZED)
+    GTEST_SKIP() << "a sanitized program allocates through the sanitizer, which no preload can replace";
 #endif
+    const std::string dir = make_temp_dir();
+    const std::string table = "h;h\n" + std::string(70'000, 'L') + ";x\n\n;;\n" +
+                              "f1;f2;f3;f4;f5;f6;f7;f8;f9;f10;f11;f12;f13;f14;f15\n" + "a;b\r\n" +
+                              "ab\0cd;e\n"s + "\n" + "last;line";
+    write_file(dir + "/tob_10.csv", table);
+    const std::string listing = expected_listing(table);
 
-namespace {
+    alloc_report normal;
+    const run_result plain = run_failing_from(dir, 0, normal);
+    ASSERT_EQ(plain.status, 0);
+    ASSERT_EQ(plain.out, listing);
+    EXPECT_EQ(normal.live, 0);
+    EXPECT_GT(normal.requests, 25); // the stream, the line buffer, 8 records and their fields
+    // The program runs on the allocator it was linked with, not only links it.
+    EXPECT_EQ(normal.library.find("mimalloc") != std::string::npos, TOB_WITH_MIMALLOC) << normal.library;
 
-long live_blocks = 0;    // blocks allocated and not yet released
-long fail_countdown = 0; // when positive, the allocation that brings it to 0 fails
-bool failed_one = false; // the countdown has made an allocation fail
-
-void* allocate(std::size_t size) noexcept
-{
-    if (fail_countdown > 0 && --fail_countdown == 0) {
-        failed_one = true;
-        return nullptr;
-    }
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block != nullptr) {
-        ++live_blocks;
-    }
-    return block;
-}
-
-void release(void* block) noexcept
-{
-    if (block != nullptr) {
-        --live_blocks;
-        std::free(block);
-    }
-}
-
-// Arms the countdown so that the nth allocation from now fails.
-void fail_allocation(long nth)
-{
-    fail_countdown = nth;
-    failed_one = false;
-}
-
-} // namespace
-
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return allocate(size);
-}
-void* operator new(std::size_t size)
-{
-    void* block = allocate(size);
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    return block;
-}
-void* operator new[](std::size_t size)
-{
-    return ::operator new(size);
-}
-void operator delete(void* block) noexcept
-{
-    release(block);
-}
-void operator delete[](void* block) noexcept
-{
-    release(block);
-}
-void operator delete(void* block, std::size_t) noexcept
-{
-    release(block);
-}
-void operator delete[](void* block, std::size_t) noexcept
-{
-    release(block);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept
-{
-    release(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept
-{
-    release(block);
-}
-
-namespace {
-
-constexpr const char* fifteen_fields = "f1;f2;f3;f4;f5;f6;f7;f8;f9;f10;f11;f12;f13;f14;f15\n";
-
-TEST(AllocationFailure, ParseRecordReturnsNullAndKeepsNothing)
-{
-    long nth = 1;
-    for (;; ++nth) {
-        std::string line = fifteen_fields;
-        const long before = live_blocks;
-        fail_allocation(nth);
-        record* rec = parse_record(line.data());
-        fail_countdown = 0;
-        if (!failed_one) {
-            ASSERT_NE(rec, nullptr);
-            free_record(rec);
-            break;
+    for (long n = 1; n <= normal.requests + 1; ++n) {
+        alloc_report report;
+        const run_result got = run_failing_from(dir, n, report);
+        if (got.status == 0) {
+            EXPECT_EQ(got.out, listing) << "refused from allocation " << n;
+        } else {
+            EXPECT_EQ(got.status, 1) << "refused from allocation " << n;
+            EXPECT_EQ(got.out, "Nedostatek pameti.\n") << "refused from allocation " << n;
         }
-        EXPECT_EQ(rec, nullptr) << "allocation " << nth;
-        EXPECT_EQ(live_blocks, before) << "allocation " << nth;
-        free_record(rec);
-    }
-    // The record and its twelve field copies: each one was made to fail once.
-    EXPECT_EQ(nth - 1, 13);
-}
-
-TEST(AllocationFailure, AppendRecordLeavesTheListUnchanged)
-{
-    record* head = nullptr;
-    for (std::string line : {"a;b", "c;d"}) {
-        ASSERT_TRUE(append_record(&head, line.data()));
-    }
-    record* const last = find_last(&head);
-    for (long nth = 1;; ++nth) {
-        std::string line = fifteen_fields;
-        const long before = live_blocks;
-        fail_allocation(nth);
-        const bool appended = append_record(&head, line.data());
-        fail_countdown = 0;
-        if (!failed_one) {
-            EXPECT_TRUE(appended);
-            EXPECT_STREQ(find_last(&head)->fields[11], "f12");
-            break;
+        EXPECT_EQ(got.err, "") << "refused from allocation " << n;
+        EXPECT_EQ(report.live, 0) << "refused from allocation " << n;
+        EXPECT_TRUE(clean_under_valgrind(got, "refused from allocation " + std::to_string(n), n > 1));
+        if (n == normal.requests + 1) {
+            EXPECT_EQ(got.status, 0) << "nothing was refused";
         }
-        EXPECT_FALSE(appended) << "allocation " << nth;
-        EXPECT_EQ(live_blocks, before) << "allocation " << nth;
-        EXPECT_EQ(find_last(&head), last) << "allocation " << nth;
-        EXPECT_EQ(last->next, nullptr);
     }
-    free_list(&head);
-}
-
-TEST(AllocationFailure, LoadTableReportsNoMemoryAndLeavesAListThatFrees)
-{
-    // Long lines make the line buffer grow several times between the records.
-    const std::string input =
-        "header\n" + std::string(5000, 'a') + ";b\nc;d\n" + std::string(20'000, 'e') + "\n";
-    for (long nth = 1;; ++nth) {
-        std::FILE* in = fmemopen(const_cast<char*>(input.data()), input.size(), "r");
-        ASSERT_NE(in, nullptr);
-        const long before = live_blocks;
-        record* list = nullptr;
-        fail_allocation(nth);
-        const load_result got = load_table(in, &list);
-        fail_countdown = 0;
-        std::fclose(in);
-        free_list(&list);
-        EXPECT_EQ(live_blocks, before) << "allocation " << nth;
-        if (!failed_one) {
-            EXPECT_EQ(got.status, load_status::loaded);
-            EXPECT_EQ(got.lines, 4U);
-            EXPECT_GT(nth, 8); // three records, their fields, and the buffer's growth
-            break;
-        }
-        EXPECT_EQ(got.status, load_status::no_memory) << "allocation " << nth;
-    }
+    remove_dir(dir);
 }
 
 TEST(AllocationFailure, ProgramUnderAnAddressSpaceLimitReportsIt)

@@ -1,8 +1,6 @@
 // The built program, end to end: bytes of tob_10.csv in, exact output and status out.
 #include <csignal>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <random>
 #include <sys/stat.h>
 
@@ -164,30 +162,11 @@ TEST_P(EndToEnd, ExactOutputAndStatus)
     } else if (c.kind == input_kind::directory) {
         ASSERT_EQ(mkdir(input.c_str(), 0700), 0);
     }
-    run_options options = c.options;
-    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr;
-    if (under_valgrind) {
-        options.valgrind_log = dir + "/.valgrind";
-    }
-    const run_result got = run_program(dir, options);
+    const run_result got = run_program(dir, c.options);
     EXPECT_EQ(got.status, c.status);
     EXPECT_TRUE(same_bytes(got.out, c.out));
     EXPECT_EQ(got.err, c.err);
-    if (under_valgrind) {
-        const std::string report = read_file(options.valgrind_log);
-        EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
-        // A program killed by a signal never reaches its exit, so stdio still holds its buffer.
-        if (c.status < 128) {
-            EXPECT_NE(report.find("All heap blocks were freed"), std::string::npos) << report;
-        }
-        for (const char* key : {"total heap usage:", "ERROR SUMMARY:"}) {
-            const std::size_t at = report.find(key);
-            if (at != std::string::npos) {
-                std::cout << "valgrind " << c.name << ": " << report.substr(at, report.find('\n', at) - at)
-                          << '\n';
-            }
-        }
-    }
+    EXPECT_TRUE(clean_under_valgrind(got, c.name));
     remove_dir(dir);
 }
 

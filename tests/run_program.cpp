@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -44,10 +45,17 @@ std::string read_file(const std::string& path)
 
 run_result run_program(const std::string& dir, const run_options& options)
 {
+    const std::string valgrind_log = dir + "/.valgrind";
+    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr;
     std::vector<std::string> words;
-    if (!options.valgrind_log.empty()) {
-        words = {"valgrind", "--leak-check=full", "--show-leak-kinds=all",
-                 "--errors-for-leak-kinds=definite,indirect", "--log-file=" + options.valgrind_log};
+    if (under_valgrind) {
+        // The synonym lets memcheck see the blocks of a program linked with mimalloc.
+        words = {"valgrind",
+                 "--leak-check=full",
+                 "--show-leak-kinds=all",
+                 "--errors-for-leak-kinds=definite,indirect",
+                 "--soname-synonyms=somalloc=*mimalloc*",
+                 "--log-file=" + valgrind_log};
     }
     words.emplace_back(TOB_LIST_BINARY);
     words.insert(words.end(), options.args.begin(), options.args.end());
@@ -81,6 +89,12 @@ run_result run_program(const std::string& dir, const run_options& options)
             chdir(dir.c_str()) != 0) {
             _exit(126);
         }
+        for (const std::string& setting : options.env) {
+            const std::size_t eq = setting.find('=');
+            if (setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1) != 0) {
+                _exit(126);
+            }
+        }
         if (options.address_space != 0) {
             const rlimit limit{options.address_space, options.address_space};
             if (setrlimit(RLIMIT_AS, &limit) != 0) {
@@ -98,7 +112,32 @@ run_result run_program(const std::string& dir, const run_options& options)
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     result.out = options.output == output_to::file ? read_file(out_path) : "";
     result.err = read_file(err_path);
+    if (under_valgrind) {
+        result.valgrind = read_file(valgrind_log);
+        std::filesystem::remove(valgrind_log);
+    }
     std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
     return result;
+}
+
+testing::AssertionResult clean_under_valgrind(const run_result& got, const std::string& name, bool allocates)
+{
+    const std::string& report = got.valgrind;
+    if (report.empty()) {
+        return testing::AssertionSuccess();
+    }
+    const auto line_of = [&](const char* key) {
+        const std::size_t at = report.find(key);
+        return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
+    };
+    const std::string usage = line_of("total heap usage: ");
+    std::cout << "valgrind " << name << ": " << usage << "; " << line_of("ERROR SUMMARY:") << '\n';
+    const bool allocated = !usage.empty() && (std::atol(usage.c_str() + 18) > 0 || !allocates);
+    // A program killed by a signal never reaches its exit, so stdio still holds its buffer.
+    const bool freed = got.status >= 128 || report.find("All heap blocks were freed") != std::string::npos;
+    if (report.find("ERROR SUMMARY: 0 errors") == std::string::npos || !allocated || !freed) {
+        return testing::AssertionFailure() << report;
+    }
+    return testing::AssertionSuccess();
 }

@@ -1,6 +1,7 @@
 // Runs the built tob-list in a folder of its own and collects what it did.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 #include <sys/resource.h>
@@ -16,13 +17,14 @@ struct run_options {
     std::vector<std::string> args = {};
     output_to output = output_to::file; // where standard output goes
     rlim_t address_space = 0;           // RLIMIT_AS for the program, 0 for none
-    std::string valgrind_log = {};      // run under memcheck, writing its report here
+    std::vector<std::string> env = {};  // NAME=value settings added to the program's environment
 };
 
 struct run_result {
     int status; // exit status, or 128 + signal number
     std::string out;
     std::string err;
+    std::string valgrind; // memcheck's report, when TOB_LIST_VALGRIND is set
 };
 
 // A new empty folder under the system's temporary folder; removed by remove_dir.
@@ -32,5 +34,11 @@ void remove_dir(const std::string& dir);
 void write_file(const std::string& path, std::string_view bytes);
 std::string read_file(const std::string& path);
 
-// Runs the program with `dir` as its working directory.
+// Runs the program with `dir` as its working directory; under valgrind's memcheck when the
+// environment variable TOB_LIST_VALGRIND is set.
 run_result run_program(const std::string& dir, const run_options& options);
+
+// True unless memcheck ran and found an error, saw no allocation where `allocates`, or, for a
+// program that exited rather than died of a signal, a block left unfreed. Prints its summary.
+testing::AssertionResult clean_under_valgrind(const run_result& got, const std::string& name,
+                                              bool allocates = true);
