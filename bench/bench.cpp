@@ -1,16 +1,15 @@
-// Times tob-list on generated tables of 10,000, 100,000 and 1,000,000 lines, beside cat (the
-// I/O floor), an awk one-liner printing the same listing, and the allocation floor. Prints the
-// medians of several runs. Usage: tob-bench [RUNS]
+// Times tob-list with mimalloc and with the C library's allocator on generated tables of
+// 10,000, 100,000 and 1,000,000 lines, beside the allocation floor under each allocator, cat
+// (the I/O floor) and an awk one-liner printing the same listing. Prints the medians of RUNS
+// rounds, and ratios taken within each round. Usage: tob-bench [RUNS]
 #include <algorithm>
-#include <array>
-#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -30,37 +29,48 @@ constexpr const char* awk_listing =
     R"(NR > 1 { s = ""; n = 0; for (i = 1; i <= NF && n < 8; i++) if ($i != "") { s = s $i; n++ } print s } )"
     R"(END { print "Nacteno " NR " radku" })";
 
-// Runs argv in `dir` with standard output to `out_path`; returns its times and peak memory.
-sample run(const std::string& dir, const std::vector<std::string>& argv, const char* out_path = "/dev/null")
+// Runs argv in `dir` through bench-spawn, with standard output to `out_path`; returns what the
+// program alone cost. Exits when it fails.
+sample run(const std::string& dir, const std::vector<std::string>& argv,
+           const std::string& out_path = "/dev/null")
 {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
-            _exit(126);
-        }
-        std::vector<char*> words;
-        for (const std::string& word : argv) {
-            words.push_back(const_cast<char*>(word.c_str()));
-        }
-        words.push_back(nullptr);
-        execvp(words[0], words.data());
-        _exit(127);
+    std::vector<std::string> words = {BENCH_SPAWN_BINARY, out_path};
+    words.insert(words.end(), argv.begin(), argv.end());
+    std::vector<char*> pointers;
+    for (std::string& word : words) {
+        pointers.push_back(word.data());
     }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed with status %d\n", argv[0].c_str(), status);
+    pointers.push_back(nullptr);
+    int ends[2];
+    if (pipe(ends) != 0) {
+        std::perror("pipe");
         std::exit(1);
     }
-    const auto seconds = [](timeval t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return {wall.count(), seconds(usage.ru_utime), seconds(usage.ru_stime),
-            static_cast<double>(usage.ru_maxrss) / 1024};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (dup2(ends[1], 1) < 0 || chdir(dir.c_str()) != 0) {
+            _exit(126);
+        }
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    close(ends[1]);
+    std::string report;
+    char buffer[256];
+    for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;) {
+        report.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(ends[0]);
+    int status = 0;
+    sample s{};
+    long peak_kib = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(report.c_str(), "%lf %lf %lf %ld", &s.wall, &s.user, &s.sys, &peak_kib) != 4) {
+        std::fprintf(stderr, "tob-bench: %s failed\n", argv[0].c_str());
+        std::exit(1);
+    }
+    s.peak_mib = static_cast<double>(peak_kib) / 1024;
+    return s;
 }
 
 double median(std::vector<double> values)
@@ -70,18 +80,49 @@ double median(std::vector<double> values)
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+std::string read_file(const std::string& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+// The file that `awk` names on the PATH, links followed: mawk and gawk differ in speed.
+std::string which_awk()
+{
+    std::istringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
+    for (std::string dir; std::getline(path, dir, ':');) {
+        std::error_code error;
+        const auto found = std::filesystem::canonical(dir + "/awk", error);
+        if (!error) {
+            return found.string();
+        }
+    }
+    return "awk (not found)";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
-    const std::size_t sizes[] = {10'000, 100'000, 1'000'000};
-    const std::string root = (std::filesystem::temp_directory_path() / "tob-bench").string();
-    std::filesystem::remove_all(root);
+    char* end = nullptr;
+    const long runs = argc > 1 ? std::strtol(argv[1], &end, 10) : 5;
+    if (argc > 2 || (argc == 2 && (*argv[1] == '\0' || *end != '\0' || runs < 1 || runs > 1000))) {
+        std::fputs("usage: tob-bench [RUNS]   (RUNS: rounds per table, 1 to 1000, default 5)\n", stderr);
+        return 2;
+    }
+    std::string root = (std::filesystem::temp_directory_path() / "tob-bench-XXXXXX").string();
+    if (mkdtemp(root.data()) == nullptr) {
+        std::perror("tob-bench: mkdtemp");
+        return 1;
+    }
 
-    std::printf("%-10s %-12s %8s %8s %8s %9s %8s %9s %8s\n", "lines", "program", "wall s", "user s", "sys s",
+    std::printf("awk is %s\n", which_awk().c_str());
+    std::printf("%-10s %-20s %8s %8s %8s %9s %8s %9s %8s\n", "lines", "program", "wall s", "user s", "sys s",
                 "peak MiB", "MB/s", "ns/line", "peak/in");
-    std::array<double, 2> wall_100k{}; // tob-list and alloc-floor at 100,000 lines
+    const std::size_t sizes[] = {10'000, 100'000, 1'000'000};
+    std::vector<double> walls_100k;
+    int failed = 0;
     for (const std::size_t lines : sizes) {
         const std::string dir = root + "/" + std::to_string(lines);
         std::filesystem::create_directories(dir);
@@ -91,32 +132,39 @@ int main(int argc, char** argv)
         }
         std::ofstream(dir + "/tob_10.csv", std::ios::binary) << table;
         const double in_mb = static_cast<double>(table.size()) / 1e6;
-
-        // The same listing from both, or the comparison means nothing.
-        run(dir, {TOB_LIST_BINARY}, (dir + "/list.out").c_str());
-        run(dir, {"awk", "-F", "[;\t\r]+", awk_listing, "tob_10.csv"}, (dir + "/awk.out").c_str());
-        if (std::system(("cmp -s " + dir + "/list.out " + dir + "/awk.out").c_str()) != 0) {
-            std::fprintf(stderr, "tob-list and awk disagree on %zu lines\n", lines);
-            return 1;
-        }
+        const std::string data_lines = std::to_string(lines - 1);
 
         const std::vector<std::pair<std::string, std::vector<std::string>>> programs = {
-            {"tob-list", {TOB_LIST_BINARY}},
-            {"alloc-floor", {ALLOC_FLOOR_BINARY, std::to_string(lines - 1)}},
+            {"tob-list mimalloc", {TOB_LIST_BINARY}},
+            {"tob-list libc", {TOB_LIST_LIBC_BINARY}},
+            {"alloc-floor mimalloc", {ALLOC_FLOOR_BINARY, data_lines}},
+            {"alloc-floor libc", {ALLOC_FLOOR_LIBC_BINARY, data_lines}},
             {"cat", {"cat", "tob_10.csv"}},
             {"awk", {"awk", "-F", "[;\t\r]+", awk_listing, "tob_10.csv"}},
         };
+        // The same listing from all three, or the comparison means nothing.
+        for (const std::size_t p : {0, 1, 5}) {
+            run(dir, programs[p].second, dir + "/" + std::to_string(p) + ".out");
+        }
+        const std::string listing = read_file(dir + "/0.out");
+        if (listing != read_file(dir + "/1.out") || listing != read_file(dir + "/5.out")) {
+            std::fprintf(stderr, "tob-bench: the listings differ at %zu lines\n", lines);
+            failed = 1;
+            break;
+        }
+
         std::vector<std::vector<sample>> samples(programs.size());
-        for (int r = 0; r < runs; ++r) {
+        for (long r = 0; r < runs; ++r) {
             for (std::size_t p = 0; p < programs.size(); ++p) {
                 // This machine's host backs memory a process gave back only after a while, and the
-                // first touch of such a page costs several times more. An untimed run of the floor
-                // first puts every program on the same warm memory.
-                run(dir, programs[1].second);
+                // first touch of such a page costs several times more. An untimed run of the larger
+                // floor first puts every program on the same warm memory.
+                run(dir, programs[3].second);
                 samples[p].push_back(run(dir, programs[p].second));
             }
         }
         std::vector<double> walls;
+        std::vector<double> peaks;
         for (std::size_t p = 0; p < programs.size(); ++p) {
             const auto pick = [&](double sample::*field) {
                 std::vector<double> values;
@@ -125,28 +173,34 @@ int main(int argc, char** argv)
                 }
                 return median(values);
             };
-            const double wall = pick(&sample::wall);
-            const double peak = pick(&sample::peak_mib);
-            std::printf("%-10zu %-12s %8.3f %8.3f %8.3f %9.1f %8.0f %9.0f %8.2f\n", lines,
-                        programs[p].first.c_str(), wall, pick(&sample::user), pick(&sample::sys), peak,
-                        in_mb / wall, wall * 1e9 / static_cast<double>(lines), peak * 1048576 / 1e6 / in_mb);
-            walls.push_back(wall);
+            walls.push_back(pick(&sample::wall));
+            peaks.push_back(pick(&sample::peak_mib));
+            std::printf("%-10zu %-20s %8.3f %8.3f %8.3f %9.1f %8.0f %9.0f %8.2f\n", lines,
+                        programs[p].first.c_str(), walls[p], pick(&sample::user), pick(&sample::sys),
+                        peaks[p], in_mb / walls[p], walls[p] * 1e9 / static_cast<double>(lines),
+                        peaks[p] * 1048576 / 1e6 / in_mb);
         }
-        // The machine's speed drifts from round to round, so the ratio is taken within each round.
-        std::vector<double> ratios;
-        for (int r = 0; r < runs; ++r) {
-            ratios.push_back(samples[0][r].wall / samples[1][r].wall);
-        }
-        std::printf("%-10zu tob-list / alloc-floor wall, median of the rounds: %.2f\n", lines,
-                    median(ratios));
-        if (lines == 1'000'000 && wall_100k[0] > 0) {
-            std::printf("%-10s 1,000,000 / 100,000 lines: tob-list %.1fx, alloc-floor %.1fx\n", "",
-                        walls[0] / wall_100k[0], walls[1] / wall_100k[1]);
-        }
+        // The machine's speed drifts from round to round, so a ratio of walls is taken within
+        // each round and the median of the rounds printed.
+        const auto wall_ratio = [&](std::size_t a, std::size_t b) {
+            std::vector<double> ratios;
+            for (long r = 0; r < runs; ++r) {
+                ratios.push_back(samples[a][r].wall / samples[b][r].wall);
+            }
+            return median(ratios);
+        };
+        std::printf(
+            "%-10zu wall: tob-list mimalloc / libc %.3f; tob-list / floor, mimalloc %.2f, libc %.2f\n", lines,
+            wall_ratio(0, 1), wall_ratio(0, 2), wall_ratio(1, 3));
+        std::printf("%-10zu peak: tob-list / floor, mimalloc %.3f, libc %.3f\n", lines, peaks[0] / peaks[2],
+                    peaks[1] / peaks[3]);
         if (lines == 100'000) {
-            wall_100k = {walls[0], walls[1]};
+            walls_100k = walls;
+        } else if (lines == 1'000'000 && !walls_100k.empty()) {
+            std::printf("%-10s 1,000,000 / 100,000 lines, wall: tob-list mimalloc %.1fx, libc %.1fx\n", "",
+                        walls[0] / walls_100k[0], walls[1] / walls_100k[1]);
         }
     }
     std::filesystem::remove_all(root);
-    return 0;
+    return failed;
 }
