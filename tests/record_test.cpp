@@ -1,4 +1,5 @@
 // Splitting one line into a record.
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -14,6 +15,10 @@ struct record_deleter {
     void operator()(record* rec) const noexcept { free_record(rec); }
 };
 using record_ptr = std::unique_ptr<record, record_deleter>;
+struct text_deleter {
+    void operator()(char* text) const noexcept { std::free(text); }
+};
+using text_ptr = std::unique_ptr<char, text_deleter>;
 
 std::vector<std::string> stored_fields(const record& rec)
 {
@@ -80,12 +85,12 @@ TEST(ParseRecord, CopiesFieldsOutOfTheLine)
 TEST(DuplicateString, CopiesExactlyWithATerminatingNul)
 {
     for (const std::string_view text : {""s, "x"s, "two words"s, std::string(100'000, 'q')}) {
-        const std::unique_ptr<char[]> copy(duplicate_string(text));
+        const text_ptr copy(duplicate_string(text));
         ASSERT_NE(copy, nullptr);
         EXPECT_EQ(std::string_view(copy.get(), text.size() + 1), std::string(text) + '\0');
     }
     // A view of a longer text copies only the viewed bytes.
-    const std::unique_ptr<char[]> part(duplicate_string(std::string_view("abcdef").substr(1, 3)));
+    const text_ptr part(duplicate_string(std::string_view("abcdef").substr(1, 3)));
     EXPECT_STREQ(part.get(), "bcd");
 }
 
