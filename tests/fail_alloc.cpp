@@ -13,43 +13,43 @@
 
 namespace {
 
-struct allocator {
-    void* (*malloc)(std::size_t);
-    void* (*calloc)(std::size_t, std::size_t);
-    void* (*realloc)(void*, std::size_t);
-    void (*free)(void*);
-};
-
-allocator next;
+void* (*next_malloc)(std::size_t);
+void* (*next_calloc)(std::size_t, std::size_t);
+void* (*next_realloc)(void*, std::size_t);
+void (*next_free)(void*);
 long requests = 0;  // allocation requests seen
 long fail_from = 0; // the first request to fail, or 0 for none
 long live = 0;      // blocks handed out and not yet freed
 
+template <typename F> void find(F& next, const char* name)
+{
+    next = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
 void resolve()
 {
-    if (next.free != nullptr) {
-        return;
-    }
-    next.malloc = reinterpret_cast<void* (*)(std::size_t)>(dlsym(RTLD_NEXT, "malloc"));
-    next.calloc = reinterpret_cast<void* (*)(std::size_t, std::size_t)>(dlsym(RTLD_NEXT, "calloc"));
-    next.realloc = reinterpret_cast<void* (*)(void*, std::size_t)>(dlsym(RTLD_NEXT, "realloc"));
-    next.free = reinterpret_cast<void (*)(void*)>(dlsym(RTLD_NEXT, "free"));
-    const char* from = std::getenv("TOB_FAIL_FROM");
-    if (from != nullptr && std::strcmp(program_invocation_short_name, "tob-list") == 0) {
-        fail_from = std::atol(from);
+    if (next_free == nullptr) {
+        find(next_malloc, "malloc");
+        find(next_calloc, "calloc");
+        find(next_realloc, "realloc");
+        find(next_free, "free");
+        const char* from = std::getenv("TOB_FAIL_FROM");
+        if (from != nullptr && std::strcmp(program_invocation_short_name, "tob-list") == 0) {
+            fail_from = std::atol(from);
+        }
     }
 }
 
-// Counts a request; true when it is to fail.
+// Counts a request; true, with errno set, when it is to fail.
 bool refuse()
 {
     resolve();
     ++requests;
-    if (fail_from > 0 && requests >= fail_from) {
-        errno = ENOMEM;
-        return true;
+    if (fail_from == 0 || requests < fail_from) {
+        return false;
     }
-    return false;
+    errno = ENOMEM;
+    return true;
 }
 
 void* counted(void* block)
@@ -62,15 +62,10 @@ void* counted(void* block)
 {
     const char* path = std::getenv("TOB_ALLOC_REPORT");
     Dl_info where{};
-    if (path == nullptr || std::strcmp(program_invocation_short_name, "tob-list") != 0 ||
-        next.malloc == nullptr || dladdr(reinterpret_cast<void*>(next.malloc), &where) == 0) {
-        return;
-    }
-    char line[512];
-    const int size = std::snprintf(line, sizeof line, "%ld %ld %s\n", requests, live, where.dli_fname);
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd >= 0 && size > 0) {
-        (void)!write(fd, line, static_cast<std::size_t>(size));
+    if (path != nullptr && std::strcmp(program_invocation_short_name, "tob-list") == 0 &&
+        dladdr(reinterpret_cast<void*>(next_malloc), &where) != 0) {
+        const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        (void)dprintf(fd, "%ld %ld %s\n", requests, live, where.dli_fname);
         close(fd);
     }
 }
@@ -81,12 +76,12 @@ extern "C" {
 
 void* malloc(std::size_t size)
 {
-    return refuse() ? nullptr : counted(next.malloc(size));
+    return refuse() ? nullptr : counted(next_malloc(size));
 }
 
 void* calloc(std::size_t count, std::size_t size)
 {
-    return refuse() ? nullptr : counted(next.calloc(count, size));
+    return refuse() ? nullptr : counted(next_calloc(count, size));
 }
 
 void* realloc(void* block, std::size_t size)
@@ -94,12 +89,9 @@ void* realloc(void* block, std::size_t size)
     if (refuse()) {
         return nullptr;
     }
-    void* moved = next.realloc(block, size);
-    if (block == nullptr && moved != nullptr) {
-        ++live;
-    } else if (block != nullptr && moved == nullptr && size == 0) {
-        --live; // realloc to nothing freed the block
-    }
+    // The program never shrinks a block to nothing, which glibc and mimalloc treat apart.
+    void* moved = next_realloc(block, size);
+    live += block == nullptr && moved != nullptr ? 1 : 0;
     return moved;
 }
 
@@ -107,6 +99,6 @@ void free(void* block)
 {
     resolve();
     live -= block != nullptr ? 1 : 0;
-    next.free(block);
+    next_free(block);
 }
 }
