@@ -1,52 +1,57 @@
 #include "list_table.hpp"
 
-#include <array>
-#include <charconv>
+#include <cerrno>
 #include <cstdint>
-#include <limits>
+#include <cstdlib>
+#include <string_view>
 
-#include "load_table.hpp"
+#include "messages.hpp"
 #include "record_list.hpp"
 
 namespace {
 
-void put_summary(std::uint64_t lines, std::FILE* out) noexcept
+// Reads every line of `in`, counting each in `lines`, and appends each line after the header
+// to the empty list `*list`. Returns an empty view after the whole input, or the message for
+// why reading stopped; the records stored so far stay on the list in either case.
+[[nodiscard]] std::string_view read_lines(std::FILE* in, record** list, std::uint64_t& lines) noexcept
 {
-    std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 1> digits{};
-    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), lines);
-    (void)error; // the array holds every 64-bit value
-    (void)std::fputs("Nacteno ", out);
-    (void)std::fwrite(digits.data(), 1, static_cast<std::size_t>(end - digits.data()), out);
-    (void)std::fputs(" radku\n", out);
+    char* radek = nullptr; // the line just read, grown by getline as lines need
+    std::size_t capacity = 0;
+    record** tail = list; // the null link that ends the list: the head, then the last `next`
+    std::string_view failure;
+    while (getline(&radek, &capacity, in) >= 0) {
+        ++lines;
+        if (lines == 1) {
+            continue; // the header is only counted
+        }
+        if (!append_record(tail, radek)) {
+            failure = no_memory_message;
+            break;
+        }
+        tail = &(*tail)->next;
+    }
+    // getline gives up at the end of the input, on a read error, and when it cannot grow
+    // the line, which sets errno to ENOMEM.
+    if (failure.empty() && (std::ferror(in) != 0 || std::feof(in) == 0)) {
+        failure = errno == ENOMEM ? no_memory_message : read_failed_message;
+    }
+    std::free(radek);
+    return failure;
 }
 
 } // namespace
 
-void put_line(std::string_view text, std::FILE* out) noexcept
-{
-    (void)std::fwrite(text.data(), 1, text.size(), out);
-    (void)std::fputc('\n', out);
-}
-
 int list_table(std::FILE* in, std::FILE* out) noexcept
 {
     record* list = nullptr;
-    const load_result loaded = load_table(in, &list);
-    (void)std::fclose(in); // only read from, so closing loses nothing
-    if (loaded.status == load_status::loaded) {
+    std::uint64_t lines = 0;
+    const std::string_view failure = read_lines(in, &list, lines);
+    if (failure.empty()) {
         print_list(&list, out);
-        put_summary(loaded.lines, out);
+        (void)std::fprintf(out, summary_format, lines);
+    } else {
+        put_line(failure, out);
     }
     (void)free_list(&list);
-    switch (loaded.status) {
-    case load_status::loaded:
-        return 0;
-    case load_status::no_memory:
-        put_line(no_memory_message, out);
-        return 1;
-    case load_status::read_failed:
-        put_line(read_failed_message, out);
-        return 1;
-    }
-    return 1;
+    return failure.empty() ? 0 : 1;
 }

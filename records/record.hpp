@@ -1,4 +1,4 @@
-// One data line of the table: up to twelve field texts and the link to the next line.
+// One data line of the table: its field texts and the link to the next line.
 #pragma once
 
 #include <array>
@@ -23,7 +23,7 @@ struct record {
 // The caller owns the copy and releases it with free.
 [[nodiscard]] char* duplicate_string(std::string_view text) noexcept;
 
-// Splits the NUL-terminated `line` into its first twelve non-empty fields, overwriting the
+// Splits the NUL-terminated `line` into its first `record_slots` non-empty fields, overwriting the
 // delimiter after each field taken with a NUL. Returns a new record owned by the caller, or
 // null when the record or any field copy cannot be allocated; nothing is kept allocated then.
 [[nodiscard]] record* parse_record(char* line) noexcept;

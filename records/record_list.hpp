@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string_view>
 
 #include "record.hpp"
 
@@ -12,7 +11,7 @@
 inline constexpr std::size_t listed_fields = 8;
 
 // Written as a line in place of the listing when there is no record.
-inline constexpr std::string_view empty_list_message = "Seznam je prazdny";
+inline constexpr const char* empty_list_message = "Seznam je prazdny";
 
 // Returns the last record, or null when the list is empty.
 [[nodiscard]] record* find_last(record* const* list) noexcept;
@@ -22,8 +21,8 @@ inline constexpr std::string_view empty_list_message = "Seznam je prazdny";
 // Passing the address of the last record's `next` appends without walking the list.
 [[nodiscard]] bool append_record(record** list, char* line) noexcept;
 
-// Writes each record's first eight fields run together as one line, or the empty-list
-// message. Stops at the first failed write; the error flag of `out` then tells the caller.
+// Writes each record's first `listed_fields` fields run together as one line, or the
+// empty-list message. Stops after the first failed write; the error flag of `out` tells it.
 void print_list(record* const* list, std::FILE* out = stdout) noexcept;
 
 // Releases every record and its texts and sets the head to null. Returns false when the

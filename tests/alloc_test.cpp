@@ -83,7 +83,7 @@ TEST(AllocationFailure, ProgramUnderAnAddressSpaceLimitReportsIt)
     }
     write_file(dir + "/tob_10.csv", table);
     run_options options;
-    options.address_space = rlim_t{64} << 20;
+    options.limits = {{RLIMIT_AS, rlim_t{64} << 20}};
     const run_result got = run_program(dir, options);
     EXPECT_EQ(got.status, 1);
     EXPECT_EQ(got.out, "Nedostatek pameti.\n");

@@ -116,6 +116,18 @@ std::vector<e2e_case> e2e_cases()
         c.input = "h\n" + field;
         c.out = field + "\nNacteno 2 radku\n";
     }));
+    cases.push_back(generated("output_fails_part_way", [](e2e_case& c) {
+        c.input = "h\n" + repeat("abcdefghij;klm\n", 50'000);
+        c.out = expected_listing(c.input).substr(0, 100'000);
+        c.status = 1;
+        c.options.limits = {{RLIMIT_FSIZE, 100'000}};
+        c.err = "Vystup nesel zapsat.\n";
+    }));
+    cases.push_back(generated("stack_of_32_kib", [](e2e_case& c) {
+        c.input = "h\n" + repeat("x", 100'000) + ";y\nz\n";
+        c.out = expected_listing(c.input);
+        c.options.limits = {{RLIMIT_STACK, 32 << 10}};
+    }));
     cases.push_back(generated("million_empty_lines", [](e2e_case& c) {
         c.input = repeat("\n", 1'000'000);
         c.out = repeat("\n", 999'999) + "Nacteno 1000000 radku\n";

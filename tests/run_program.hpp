@@ -16,8 +16,10 @@ enum class output_to {
 struct run_options {
     std::vector<std::string> args = {};
     output_to output = output_to::file; // where standard output goes
-    rlim_t address_space = 0;           // RLIMIT_AS for the program, 0 for none
-    std::vector<std::string> env = {};  // NAME=value settings added to the program's environment
+    // Resource limits for the program, such as {RLIMIT_AS, bytes}; SIGXFSZ is ignored, so that
+    // a write beyond RLIMIT_FSIZE fails instead of killing it.
+    std::vector<std::pair<int, rlim_t>> limits = {};
+    std::vector<std::string> env = {}; // NAME=value settings added to the program's environment
 };
 
 struct run_result {

@@ -1,0 +1,21 @@
+// Every text the program writes, but the list's own empty-list text.
+#pragma once
+
+#include <cinttypes>
+#include <cstdio>
+#include <string_view>
+
+inline constexpr std::string_view open_failed_message = "Soubor nesel otevrit.";
+inline constexpr std::string_view read_failed_message = "Soubor nesel precist.";
+inline constexpr std::string_view no_memory_message = "Nedostatek pameti.";
+inline constexpr std::string_view write_failed_message = "Vystup nesel zapsat.";
+
+// The line after the listing, with the number of lines read, the header included.
+inline constexpr const char* summary_format = "Nacteno %" PRIu64 " radku\n";
+
+// Writes `text` and a line feed to `out`; the stream's error flag records a failure.
+inline void put_line(std::string_view text, std::FILE* out) noexcept
+{
+    (void)std::fwrite(text.data(), 1, text.size(), out);
+    (void)std::fputc('\n', out);
+}
