@@ -17,9 +17,10 @@ void* (*next_malloc)(std::size_t);
 void* (*next_calloc)(std::size_t, std::size_t);
 void* (*next_realloc)(void*, std::size_t);
 void (*next_free)(void*);
-long requests = 0;  // allocation requests seen
-long fail_from = 0; // the first request to fail, or 0 for none
-long live = 0;      // blocks handed out and not yet freed
+long requests = 0;       // allocation requests seen
+long fail_from = 0;      // the first request to fail, or 0 for none
+long live = 0;           // blocks handed out and not yet freed
+bool in_program = false; // this process is tob-list, not a launcher that loaded this too
 
 template <typename F> void find(F& next, const char* name)
 {
@@ -33,8 +34,9 @@ void resolve()
         find(next_calloc, "calloc");
         find(next_realloc, "realloc");
         find(next_free, "free");
+        in_program = std::strcmp(program_invocation_short_name, "tob-list") == 0;
         const char* from = std::getenv("TOB_FAIL_FROM");
-        if (from != nullptr && std::strcmp(program_invocation_short_name, "tob-list") == 0) {
+        if (from != nullptr && in_program) {
             fail_from = std::atol(from);
         }
     }
@@ -62,8 +64,7 @@ void* counted(void* block)
 {
     const char* path = std::getenv("TOB_ALLOC_REPORT");
     Dl_info where{};
-    if (path != nullptr && std::strcmp(program_invocation_short_name, "tob-list") == 0 &&
-        dladdr(reinterpret_cast<void*>(next_malloc), &where) != 0) {
+    if (path != nullptr && in_program && dladdr(reinterpret_cast<void*>(next_malloc), &where) != 0) {
         const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
         (void)dprintf(fd, "%ld %ld %s\n", requests, live, where.dli_fname);
         close(fd);

@@ -129,9 +129,10 @@ testing::AssertionResult clean_under_valgrind(const run_result& got, const std::
         const std::size_t at = report.find(key);
         return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
     };
-    const std::string usage = line_of("total heap usage: ");
+    constexpr std::string_view usage_key = "total heap usage: ";
+    const std::string usage = line_of(usage_key.data());
     std::cout << "valgrind " << name << ": " << usage << "; " << line_of("ERROR SUMMARY:") << '\n';
-    const bool allocated = !usage.empty() && (std::atol(usage.c_str() + 18) > 0 || !allocates);
+    const bool allocated = !usage.empty() && (std::atol(usage.c_str() + usage_key.size()) > 0 || !allocates);
     // A program killed by a signal never gets to release its blocks.
     const bool freed = got.status >= 128 || report.find("All heap blocks were freed") != std::string::npos;
     if (report.find("ERROR SUMMARY: 0 errors") == std::string::npos || !allocated || !freed) {
