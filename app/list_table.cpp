@@ -1,6 +1,7 @@
 #include "list_table.hpp"
 
-#include <cerrno>
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -10,33 +11,81 @@
 
 namespace {
 
+// The line buffer's first size, enough for the lines of most tables; a longer line doubles it.
+constexpr std::size_t first_capacity = 400;
+
+enum class line_read { line, end, no_memory };
+
+// Doubles the line buffer `radek` of `capacity` bytes. Returns false, with the buffer as it
+// was, when it cannot grow.
+[[nodiscard]] bool grow(char*& radek, std::size_t& capacity) noexcept
+{
+    if (capacity > SIZE_MAX / 2) {
+        return false;
+    }
+    const std::size_t wanted = capacity == 0 ? first_capacity : capacity * 2;
+    auto* grown = static_cast<char*>(std::realloc(radek, wanted));
+    if (grown == nullptr) {
+        return false;
+    }
+    radek = grown;
+    capacity = wanted;
+    return true;
+}
+
+// Reads the next line of `in`, its line feed included, into `radek`, growing the buffer as the
+// line needs; a NUL follows the line. Returns end when nothing was left to read or reading
+// failed (the stream's error flag tells which), no_memory when the buffer could not grow.
+// The buffer stays the caller's in every case.
+[[nodiscard]] line_read read_line(std::FILE* in, char*& radek, std::size_t& capacity) noexcept
+{
+    std::size_t used = 0; // bytes of the line already in radek
+    for (;;) {
+        if (capacity - used < 2 && !grow(radek, capacity)) {
+            return line_read::no_memory;
+        }
+        // fgets stops after a line feed or when the room is full, and ends what it read with a
+        // NUL. Only a full room puts that NUL on the room's last byte, so a byte other than NUL
+        // left there tells the two apart, whatever NUL bytes the line itself holds.
+        const std::size_t room = std::min(capacity - used, std::size_t{INT_MAX});
+        char& last = radek[used + room - 1];
+        last = '\n';
+        if (std::fgets(radek + used, static_cast<int>(room), in) == nullptr) {
+            // At the end of the input, or on a read error, which the caller learns from ferror.
+            return used == 0 ? line_read::end : line_read::line;
+        }
+        if (last != '\0' || radek[used + room - 2] == '\n') {
+            return line_read::line;
+        }
+        used += room - 1; // the line goes on: read its rest over the NUL
+    }
+}
+
 // Reads every line of `in`, counting each in `lines`, and appends each line after the header
 // to the empty list `*list`. Returns an empty view after the whole input, or the message for
 // why reading stopped; the records stored so far stay on the list in either case.
 [[nodiscard]] std::string_view read_lines(std::FILE* in, record** list, std::uint64_t& lines) noexcept
 {
-    char* radek = nullptr; // the line just read, grown by getline as lines need
+    char* radek = nullptr; // the line just read
     std::size_t capacity = 0;
     record** tail = list; // the null link that ends the list: the head, then the last `next`
-    std::string_view failure;
-    while (getline(&radek, &capacity, in) >= 0) {
+    line_read got = line_read::line;
+    while ((got = read_line(in, radek, capacity)) == line_read::line) {
         ++lines;
         if (lines == 1) {
             continue; // the header is only counted
         }
         if (!append_record(tail, radek)) {
-            failure = no_memory_message;
+            got = line_read::no_memory;
             break;
         }
         tail = &(*tail)->next;
     }
-    // getline gives up at the end of the input, on a read error, and when it cannot grow
-    // the line, which sets errno to ENOMEM.
-    if (failure.empty() && (std::ferror(in) != 0 || std::feof(in) == 0)) {
-        failure = errno == ENOMEM ? no_memory_message : read_failed_message;
-    }
     std::free(radek);
-    return failure;
+    if (got == line_read::no_memory) {
+        return no_memory_message;
+    }
+    return std::ferror(in) != 0 ? read_failed_message : std::string_view{};
 }
 
 } // namespace

@@ -32,7 +32,7 @@ std::array<char, std::size_t{1} << 16> output_buffer;
 int main()
 {
     (void)std::setvbuf(stdout, output_buffer.data(), _IOFBF, output_buffer.size());
-    std::FILE* in = std::fopen(input_name, "r");
+    std::FILE* in = std::fopen(input_name, "rb");
     if (in == nullptr) {
         // fopen allocates its stream, so a lack of memory is not the file's fault.
         put_line(errno == ENOMEM ? no_memory_message : open_failed_message, stdout);

@@ -105,6 +105,16 @@ std::vector<e2e_case> e2e_cases()
         {"only_delimiters", "h\n;;;\n\t;\r\n\r\r;\n", "\n\n\nNacteno 4 radku\n"},
         {"carriage_returns_only", "h\ra;b\rc\r", "Seznam je prazdny\nNacteno 1 radku\n"},
         {"carriage_returns_after_header", "h\na\rb\rc;d\r\n", "abcd\nNacteno 2 radku\n"},
+        // 0x1A ends the input of a stream opened in Windows' text mode; here it is a field's byte.
+        {"ctrl_z_in_a_field",
+         "h\nbefore;1\nmid\x1a"
+         "dle;2\nafter;3\n",
+         "before1\nmid\x1a"
+         "dle2\nafter3\nNacteno 4 radku\n"},
+        {"ctrl_z_alone_on_a_line", "h\na\n\x1a\nb\n", "a\n\x1a\nb\nNacteno 4 radku\n"},
+        {"ctrl_z_after_the_header", "h\n\x1a;x\ny\n", "\x1ax\ny\nNacteno 3 radku\n"},
+        {"last_line_filling_the_line_buffer", "h\n" + repeat("w", 399),
+         repeat("w", 399) + "\nNacteno 2 radku\n"},
     };
     const auto generated = [](std::string name, void (*generate)(e2e_case&)) {
         e2e_case c{std::move(name), "", ""};
@@ -131,6 +141,23 @@ std::vector<e2e_case> e2e_cases()
     cases.push_back(generated("million_empty_lines", [](e2e_case& c) {
         c.input = repeat("\n", 1'000'000);
         c.out = repeat("\n", 999'999) + "Nacteno 1000000 radku\n";
+    }));
+    cases.push_back(generated("lines_at_the_line_buffer_edges", [](e2e_case& c) {
+        // The line buffer takes 399 bytes of a line, then 799, 1599, 3199 and 6399 as it
+        // doubles. At each size: lines one byte shorter and as long, one with a NUL before its
+        // line feed, and one longer, which doubles the buffer: every other time that one has a
+        // NUL as the last byte that fits. Last, a line without a line feed that fills it.
+        c.input = "h\n";
+        bool nul_at_edge = true;
+        for (const std::size_t edge : {399, 799, 1599, 3199}) {
+            c.input += repeat("a", edge - 2) + "\n";
+            c.input += repeat("b", edge - 1) + "\n";
+            c.input += repeat("c", edge - 2) + '\0' + "\n";
+            c.input += nul_at_edge ? repeat("d", edge - 1) + '\0' + "e\n" : repeat("f", edge) + "\n";
+            nul_at_edge = !nul_at_edge;
+        }
+        c.input += repeat("g", 6399);
+        c.out = expected_listing(c.input);
     }));
     cases.push_back(generated("bundled_sample", [](e2e_case& c) {
         c.input = read_file(TOB_SAMPLE_TABLE);
