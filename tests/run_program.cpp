@@ -43,10 +43,15 @@ std::string read_file(const std::string& path)
     return bytes.str();
 }
 
+const char* windows_program()
+{
+    return std::getenv("TOB_LIST_WINDOWS_EXE");
+}
+
 run_result run_program(const std::string& dir, const run_options& options)
 {
     const std::string valgrind_log = dir + "/.valgrind";
-    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr;
+    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr && windows_program() == nullptr;
     std::vector<std::string> words;
     if (under_valgrind) {
         // The synonym lets memcheck see the blocks of a program linked with mimalloc.
@@ -57,7 +62,11 @@ run_result run_program(const std::string& dir, const run_options& options)
                  "--soname-synonyms=somalloc=*mimalloc*",
                  "--log-file=" + valgrind_log};
     }
-    words.emplace_back(TOB_LIST_BINARY);
+    if (windows_program() != nullptr) {
+        words.insert(words.end(), {"wine", windows_program()});
+    } else {
+        words.emplace_back(TOB_LIST_BINARY);
+    }
     words.insert(words.end(), options.args.begin(), options.args.end());
     std::vector<char*> argv;
     for (std::string& word : words) {

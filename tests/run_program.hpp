@@ -36,8 +36,13 @@ void remove_dir(const std::string& dir);
 void write_file(const std::string& path, std::string_view bytes);
 std::string read_file(const std::string& path);
 
-// Runs the program with `dir` as its working directory; under valgrind's memcheck when the
-// environment variable TOB_LIST_VALGRIND is set.
+// The Windows build to run under Wine in place of the program, from the environment variable
+// TOB_LIST_WINDOWS_EXE, or null.
+const char* windows_program();
+
+// Runs the program with `dir` as its working directory: under Wine when windows_program()
+// names one, else under valgrind's memcheck when the environment variable TOB_LIST_VALGRIND is
+// set.
 run_result run_program(const std::string& dir, const run_options& options);
 
 // True unless memcheck ran and found an error, saw no allocation where `allocates`, or, for a
