@@ -1,7 +1,8 @@
 // Times tob-list with mimalloc and with the C library's allocator on generated tables of
 // 10,000, 100,000 and 1,000,000 lines, beside the allocation floor under each allocator, cat
 // (the I/O floor) and an awk one-liner printing the same listing. Prints the medians of RUNS
-// rounds, and ratios taken within each round. Usage: tob-bench [RUNS]
+// rounds, and ratios taken within each round. Given two builds of tob-list, times them
+// against each other instead. Usage: tob-bench [RUNS [A B]]
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -101,14 +102,60 @@ std::string which_awk()
     return "awk (not found)";
 }
 
+// Writes the benchmark's table of `lines` lines, the header included, as dir/tob_10.csv.
+// Returns its size in bytes.
+std::size_t write_table(const std::string& dir, std::size_t lines)
+{
+    std::filesystem::create_directories(dir);
+    std::string table = "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9\n";
+    for (std::size_t i = 1; i < lines; ++i) {
+        append_bench_line(table, i);
+    }
+    std::ofstream(dir + "/tob_10.csv", std::ios::binary) << table;
+    return table.size();
+}
+
+// Times the two builds `a` and `b` of tob-list at a million lines, `runs` rounds, each round
+// running both in turn, which goes first changing from round to round. Returns 1 when their
+// listings differ.
+int compare(long runs, const std::string& a, const std::string& b, const std::string& dir)
+{
+    write_table(dir, 1'000'000);
+    run(dir, {a}, dir + "/a.out");
+    run(dir, {b}, dir + "/b.out");
+    if (read_file(dir + "/a.out") != read_file(dir + "/b.out")) {
+        std::fputs("tob-bench: the two programs list the table differently\n", stderr);
+        return 1;
+    }
+    std::vector<double> walls[2];
+    std::vector<double> ratios;
+    for (long r = 0; r < runs; ++r) {
+        for (const int p : {static_cast<int>(r % 2), static_cast<int>(1 - r % 2)}) {
+            run(dir, {ALLOC_FLOOR_LIBC_BINARY, "999999"}); // as in the table: warm memory first
+            walls[p].push_back(run(dir, {p == 0 ? a : b}).wall);
+        }
+        ratios.push_back(walls[0].back() / walls[1].back());
+    }
+    std::printf(
+        "1,000,000 lines, %ld rounds, alternated\nA %s: median wall %.3f s\nB %s: median wall %.3f s\n", runs,
+        a.c_str(), median(walls[0]), b.c_str(), median(walls[1]));
+    std::printf("A / B wall: median of per-round ratios %.3f (lowest %.3f, highest %.3f)\n", median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     char* end = nullptr;
     const long runs = argc > 1 ? std::strtol(argv[1], &end, 10) : 5;
-    if (argc > 2 || (argc == 2 && (*argv[1] == '\0' || *end != '\0' || runs < 1 || runs > 1000))) {
-        std::fputs("usage: tob-bench [RUNS]   (RUNS: rounds per table, 1 to 1000, default 5)\n", stderr);
+    if ((argc != 1 && argc != 2 && argc != 4) ||
+        (argc > 1 && (*argv[1] == '\0' || *end != '\0' || runs < 1 || runs > 1000))) {
+        std::fputs("usage: tob-bench [RUNS [A B]]   (RUNS: rounds per table, 1 to 1000, default 5;\n"
+                   "       A, B: two builds of tob-list to time against each other at 1,000,000 lines)\n",
+                   stderr);
         return 2;
     }
     std::string root = (std::filesystem::temp_directory_path() / "tob-bench-XXXXXX").string();
@@ -117,6 +164,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    if (argc == 4) {
+        const int status = compare(runs, argv[2], argv[3], root);
+        std::filesystem::remove_all(root);
+        return status;
+    }
     std::printf("awk is %s\n", which_awk().c_str());
     std::printf("%-10s %-20s %8s %8s %8s %9s %8s %9s %8s\n", "lines", "program", "wall s", "user s", "sys s",
                 "peak MiB", "MB/s", "ns/line", "peak/in");
@@ -125,13 +177,7 @@ int main(int argc, char** argv)
     int failed = 0;
     for (const std::size_t lines : sizes) {
         const std::string dir = root + "/" + std::to_string(lines);
-        std::filesystem::create_directories(dir);
-        std::string table = "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9\n";
-        for (std::size_t i = 1; i < lines; ++i) {
-            append_bench_line(table, i);
-        }
-        std::ofstream(dir + "/tob_10.csv", std::ios::binary) << table;
-        const double in_mb = static_cast<double>(table.size()) / 1e6;
+        const double in_mb = static_cast<double>(write_table(dir, lines)) / 1e6;
         const std::string data_lines = std::to_string(lines - 1);
 
         const std::vector<std::pair<std::string, std::vector<std::string>>> programs = {
