@@ -106,6 +106,15 @@ std::vector<e2e_case> e2e_cases()
          input_kind::file,
          {{}, output_to::dev_full},
          "Vystup nesel zapsat.\n"},
+        // The listing ends 3 bytes short of the 64 KiB output buffer's end, and the summary's
+        // write past it fails: fflush then has nothing left to report, only the error flag does.
+        {"summary_crossing_the_output_buffer_to_dev_full",
+         "h\n" + repeat("x", 65'532) + "\n",
+         "",
+         1,
+         input_kind::file,
+         {{}, output_to::dev_full},
+         "Vystup nesel zapsat.\n"},
         {"open_failure_to_dev_full",
          "",
          "",
