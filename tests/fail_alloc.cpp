@@ -1,8 +1,9 @@
 // Preloaded into tob-list by the allocation-failure test. Passes malloc, calloc, realloc and
 // free on to the allocator the program would use, makes every request from the
-// TOB_FAIL_FROM-th on fail with ENOMEM, and at exit writes to the file TOB_ALLOC_REPORT:
-// "<requests> <blocks still live> <library that serves them>". Only tob-list itself is
-// touched: under valgrind the launcher loads this library too.
+// TOB_FAIL_FROM-th on fail with ENOMEM, and when main returns writes to the file
+// TOB_ALLOC_REPORT: "<requests> <blocks still live> <library that serves them>". What runs
+// after main, such as the coverage data written at exit, allocates freely. Only tob-list
+// itself is touched: under valgrind the launcher loads this library too.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +61,7 @@ void* counted(void* block)
     return block;
 }
 
-[[gnu::destructor]] void report()
+void report()
 {
     const char* path = std::getenv("TOB_ALLOC_REPORT");
     Dl_info where{};
@@ -71,9 +72,30 @@ void* counted(void* block)
     }
 }
 
+using main_function = int (*)(int, char**, char**);
+main_function program_main;
+
+int reported_main(int argc, char** argv, char** envp)
+{
+    const int status = program_main(argc, argv, envp);
+    report();
+    fail_from = 0;
+    return status;
+}
+
 } // namespace
 
 extern "C" {
+
+// The C library's start, which calls main: here it calls reported_main instead.
+int __libc_start_main(main_function main, int argc, char** argv, void (*init)(), void (*fini)(),
+                      void (*rtld_fini)(), void* stack_end)
+{
+    using start_function = int (*)(main_function, int, char**, void (*)(), void (*)(), void (*)(), void*);
+    program_main = main;
+    auto* next_start = reinterpret_cast<start_function>(dlsym(RTLD_NEXT, "__libc_start_main"));
+    return next_start(reported_main, argc, argv, init, fini, rtld_fini, stack_end);
+}
 
 void* malloc(std::size_t size)
 {
