@@ -20,10 +20,8 @@ enum class line_read { line, end, no_memory };
 // was, when it cannot grow.
 [[nodiscard]] bool grow(char*& radek, std::size_t& capacity) noexcept
 {
-    if (capacity > SIZE_MAX / 2) {
-        return false;
-    }
-    const std::size_t wanted = capacity == 0 ? first_capacity : capacity * 2;
+    // Past half the largest size, ask for the largest, which no allocator grants.
+    const std::size_t wanted = std::max(first_capacity, capacity <= SIZE_MAX / 2 ? capacity * 2 : SIZE_MAX);
     auto* grown = static_cast<char*>(std::realloc(radek, wanted));
     if (grown == nullptr) {
         return false;

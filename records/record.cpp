@@ -30,10 +30,10 @@ constexpr std::array<bool, 256> ends_field = byte_table(true);
 
 char* duplicate_string(std::string_view text) noexcept
 {
-    if (text.size() == std::numeric_limits<std::size_t>::max()) {
-        return nullptr; // no room for the terminating NUL
-    }
-    auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    // A text of the largest size leaves no room for the NUL: ask for the largest size, which no
+    // allocator grants.
+    constexpr std::size_t largest = std::numeric_limits<std::size_t>::max();
+    auto* copy = static_cast<char*>(std::malloc(text.size() < largest ? text.size() + 1 : largest));
     if (copy == nullptr) {
         return nullptr;
     }
