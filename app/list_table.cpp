@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "console.hpp"
 #include "messages.hpp"
 #include "record_list.hpp"
 
@@ -93,12 +94,20 @@ int list_table(std::FILE* in, std::FILE* out) noexcept
     record* list = nullptr;
     std::uint64_t lines = 0;
     const std::string_view failure = read_lines(in, &list, lines);
-    if (failure.empty()) {
-        print_list(&list, out);
-        (void)std::fprintf(out, summary_format, lines);
-    } else {
+    int status = 0;
+    if (!failure.empty()) {
         put_line(failure, out);
+        status = 1;
+    } else if (const console_listing listed = print_to_console(&list, out);
+               listed == console_listing::failed) {
+        put_line(write_failed_message, stderr); // a stream's failed writes are main's to report
+        status = 1;
+    } else {
+        if (listed == console_listing::not_console) {
+            print_list(&list, out);
+        }
+        (void)std::fprintf(out, summary_format, lines);
     }
     (void)free_list(&list);
-    return failure.empty() ? 0 : 1;
+    return status;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 // Reads the table from `in` to its end, then writes to `out` the listing and the summary, or
-// only the message for a failed read or allocation. Releases every record; leaves `in` open.
-// Returns the exit status: 0 after a listing, 1 after a failure.
+// only the message for a failed read or allocation; a Windows console that refuses the listing
+// gets no summary, and the message for it goes to standard error. Releases every record; leaves
+// `in` open. Returns the exit status: 0 after a listing, 1 after a failure.
 [[nodiscard]] int list_table(std::FILE* in, std::FILE* out) noexcept;
