@@ -98,29 +98,31 @@ struct console {
 
 } // namespace
 
-console_listing print_to_console(record* const* list, std::FILE* out) noexcept
+bool write_listing(record* const* list, std::FILE* out) noexcept
 {
     const int fd = _fileno(out);
     console con{fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE, 0};
     DWORD mode = 0;
     if (*list == nullptr || GetConsoleMode(con.handle, &mode) == 0) {
-        return console_listing::not_console;
+        print_list(list, out);
+        return true;
     }
     (void)std::fflush(out); // what the stream holds goes first; its error flag keeps a failure
     for (const record* rec = *list; rec != nullptr; rec = rec->next) {
         const UINT code_page = put_line(*rec, CP_UTF8, MB_ERR_INVALID_CHARS, nullptr) ? CP_UTF8 : CP_ACP;
         if (!put_line(*rec, code_page, 0, &con)) {
-            return console_listing::failed;
+            return false;
         }
     }
-    return flush(con) ? console_listing::written : console_listing::failed;
+    return flush(con);
 }
 
 #else
 
-console_listing print_to_console(record* const* /*list*/, std::FILE* /*out*/) noexcept
+bool write_listing(record* const* list, std::FILE* out) noexcept
 {
-    return console_listing::not_console;
+    print_list(list, out);
+    return true;
 }
 
 #endif
