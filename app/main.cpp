@@ -7,6 +7,12 @@
 #include "list_table.hpp"
 #include "messages.hpp"
 
+#if !defined(_WIN32)
+#include <sys/types.h>
+// With 32-bit file offsets, opening a table of 2 GiB or more fails on a 32-bit system.
+static_assert(sizeof(off_t) >= 8, "tob-list needs 64-bit file offsets: build with -D_FILE_OFFSET_BITS=64");
+#endif
+
 namespace {
 
 constexpr const char* input_name = "tob_10.csv";
