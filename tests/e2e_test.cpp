@@ -220,6 +220,12 @@ TEST_P(EndToEnd, ExactOutputAndStatus)
     if (c.generate != nullptr) {
         c.generate(c);
     }
+    for (const auto& [resource, value] : c.options.limits) {
+        if (emulator() != nullptr && (resource == RLIMIT_AS || resource == RLIMIT_STACK)) {
+            GTEST_SKIP() << emulator()
+                         << " does not hold the program to its own stack and address-space limits";
+        }
+    }
     if (windows_program() != nullptr) {
         if (!plain(c)) {
             GTEST_SKIP() << "runs on Linux only";

@@ -48,10 +48,20 @@ const char* windows_program()
     return std::getenv("TOB_LIST_WINDOWS_EXE");
 }
 
+const char* emulator()
+{
+#if defined(TOB_EMULATOR)
+    return TOB_EMULATOR;
+#else
+    return nullptr;
+#endif
+}
+
 run_result run_program(const std::string& dir, const run_options& options)
 {
     const std::string valgrind_log = dir + "/.valgrind";
-    const bool under_valgrind = std::getenv("TOB_LIST_VALGRIND") != nullptr && windows_program() == nullptr;
+    const bool under_valgrind =
+        std::getenv("TOB_LIST_VALGRIND") != nullptr && windows_program() == nullptr && emulator() == nullptr;
     std::vector<std::string> words;
     if (under_valgrind) {
         // The synonym lets memcheck see the blocks of a program linked with mimalloc.
@@ -65,6 +75,9 @@ run_result run_program(const std::string& dir, const run_options& options)
     if (windows_program() != nullptr) {
         words.insert(words.end(), {"wine", windows_program()});
     } else {
+        if (emulator() != nullptr) {
+            words.emplace_back(emulator());
+        }
         words.emplace_back(TOB_LIST_BINARY);
     }
     words.insert(words.end(), options.args.begin(), options.args.end());

@@ -40,9 +40,13 @@ std::string read_file(const std::string& path);
 // TOB_LIST_WINDOWS_EXE, or null.
 const char* windows_program();
 
+// The emulator that runs programs of the machine the tests were built for, such as
+// qemu-aarch64-static, or null when this machine runs them itself.
+const char* emulator();
+
 // Runs the program with `dir` as its working directory: under Wine when windows_program()
-// names one, else under valgrind's memcheck when the environment variable TOB_LIST_VALGRIND is
-// set.
+// names one, else under emulator() when there is one, else under valgrind's memcheck when the
+// environment variable TOB_LIST_VALGRIND is set.
 run_result run_program(const std::string& dir, const run_options& options);
 
 // True unless memcheck ran and found an error, saw no allocation where `allocates`, or, for a
