@@ -28,9 +28,9 @@ record* find_last(record* const* list) noexcept
     return last;
 }
 
-bool append_record(record** list, char* line) noexcept
+bool append_record(record** list, char* line, std::size_t size) noexcept
 {
-    record* rec = parse_record(line);
+    record* rec = parse_record(line, size);
     if (rec == nullptr) {
         return false;
     }

@@ -19,7 +19,13 @@ inline constexpr const char* empty_list_message = "Seznam je prazdny";
 // Parses `line` into a record and links it after the last one. Returns false, with the list
 // unchanged and nothing allocated, when the record cannot be made; the list owns it otherwise.
 // Passing the address of the last record's `next` appends without walking the list.
-[[nodiscard]] bool append_record(record** list, char* line) noexcept;
+[[nodiscard]] bool append_record(record** list, char* line, std::size_t size) noexcept;
+
+// The same for a line known only by its terminating NUL.
+[[nodiscard]] inline bool append_record(record** list, char* line) noexcept
+{
+    return append_record(list, line, std::strlen(line));
+}
 
 // Writes each record's first `listed_fields` fields run together as one line, or the
 // empty-list message. Stops after the first failed write; the error flag of `out` tells it.

@@ -60,6 +60,9 @@ TEST(ParseRecord, StoresTheLinesNonEmptyFieldsInOrder)
         {"\0a;b"s, {}},
         {"\xc4\x8d;\xff\x80\n", {"\xc4\x8d", "\xff\x80"}},
         {"a,b.c|d", {"a,b.c|d"}},
+        // Fields are copied a word at a time only where the line has the bytes: here a whole
+        // word after the first field would take one byte past the line's NUL.
+        {"0123456789abcdef;12345", {"0123456789abcdef", "12345"}},
     };
     for (const parse_case& c : cases) {
         std::string line = c.line;
