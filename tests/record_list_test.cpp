@@ -72,15 +72,18 @@ ssize_t failing_write(void* cookie, const char* /*buf*/, std::size_t size)
 
 TEST(PrintList, StopsAtTheFirstFailedWrite)
 {
-    const test_list list(std::vector<std::string>(20'000, "abc;def;ghi"));
-    failing_sink sink{10'000};
-    std::FILE* out = fopencookie(&sink, "w", {nullptr, failing_write, nullptr, nullptr});
-    ASSERT_NE(out, nullptr);
-    print_list(&list.head, out);
-    EXPECT_NE(std::ferror(out), 0);
-    // The stream flushes its buffer when full: once it has failed, nothing more is offered.
-    EXPECT_LT(sink.offered, std::size_t{10'000} + 2 * BUFSIZ) << "of " << 20'000 * 10 << " bytes";
-    std::fclose(out);
+    // Lines of fields, and empty lines, which end where no field is written.
+    for (const char* line : {"abc;def;ghi", ""}) {
+        const test_list list(std::vector<std::string>(200'000, line));
+        failing_sink sink{10'000};
+        std::FILE* out = fopencookie(&sink, "w", {nullptr, failing_write, nullptr, nullptr});
+        ASSERT_NE(out, nullptr);
+        print_list(&list.head, out);
+        EXPECT_NE(std::ferror(out), 0);
+        // The stream flushes its buffer when full: once it has failed, little more is offered.
+        EXPECT_LT(sink.offered, std::size_t{10'000} + 2 * BUFSIZ) << "of 200,000 lines: " << line;
+        std::fclose(out);
+    }
 }
 
 TEST(RecordList, AppendsInOrderAndFindsTheLast)
