@@ -54,7 +54,7 @@ struct console {
 // Reads the listed bytes of `rec` in `code_page` and, when `con` is given, adds the characters
 // and a line end to its batch. Returns false when MultiByteToWideChar refused a piece (with
 // MB_ERR_INVALID_CHARS in `flags`: the bytes are not valid there) or the console a write.
-[[nodiscard]] bool put_line(const record& rec, UINT code_page, DWORD flags, console* con) noexcept
+[[nodiscard]] bool convert_line(const record& rec, UINT code_page, DWORD flags, console* con) noexcept
 {
     std::array<char, piece_size> piece{};
     std::size_t size = 0; // bytes in `piece`: those held back from the last piece, then new ones
@@ -109,8 +109,8 @@ bool write_listing(record* const* list, std::FILE* out) noexcept
     }
     (void)std::fflush(out); // what the stream holds goes first; its error flag keeps a failure
     for (const record* rec = *list; rec != nullptr; rec = rec->next) {
-        const UINT code_page = put_line(*rec, CP_UTF8, MB_ERR_INVALID_CHARS, nullptr) ? CP_UTF8 : CP_ACP;
-        if (!put_line(*rec, code_page, 0, &con)) {
+        const UINT code_page = convert_line(*rec, CP_UTF8, MB_ERR_INVALID_CHARS, nullptr) ? CP_UTF8 : CP_ACP;
+        if (!convert_line(*rec, code_page, 0, &con)) {
             return false;
         }
     }
