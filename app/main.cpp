@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "huge_pages.hpp"
 #include "list_table.hpp"
 #include "messages.hpp"
 
@@ -37,6 +38,7 @@ std::array<char, std::size_t{1} << 16> output_buffer;
 int main()
 {
     (void)std::setvbuf(stdout, output_buffer.data(), _IOFBF, output_buffer.size());
+    ask_for_huge_pages(input_name);
     std::FILE* in = std::fopen(input_name, "rb");
     if (in == nullptr) {
         // fopen allocates its stream, so a lack of memory is not the file's fault.

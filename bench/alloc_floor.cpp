@@ -1,11 +1,12 @@
 // The allocation floor: makes and releases the blocks tob-list keeps for a benchmark table of
-// N data lines (one zero-filled record and one copy per field, with the same calls), without
-// reading, parsing or printing anything.
+// LINES data lines, with the program's own calls (a zero-filled record, duplicate_string for each
+// field, free_list), on the same pages as the program, but reads, parses and prints nothing.
+// Run it in the table's folder: it asks for huge pages as the program does for that table.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "record.hpp"
+#include "huge_pages.hpp"
+#include "record_list.hpp"
 #include "table.hpp"
 
 int main(int argc, char** argv)
@@ -14,35 +15,24 @@ int main(int argc, char** argv)
         std::fputs("usage: alloc-floor LINES\n", stderr);
         return 2;
     }
+    ask_for_huge_pages("tob_10.csv");
     const std::size_t lines = std::strtoull(argv[1], nullptr, 10);
-    const char text[8] = "abcdefg";
+    constexpr std::string_view text = "abcdefg";
     record* head = nullptr;
     record** tail = &head;
     for (std::size_t i = 0; i < lines; ++i) {
-        auto* rec = static_cast<record*>(std::calloc(1, sizeof(record)));
-        if (rec == nullptr) {
+        *tail = static_cast<record*>(std::calloc(1, sizeof(record)));
+        if (*tail == nullptr) {
             return 1;
         }
-        *tail = rec;
-        tail = &rec->next;
         for (std::size_t f = 0; f < bench_fields; ++f) {
-            // As tob-list does, the field and its NUL in a block of whole 8-byte words.
-            const std::size_t length = field_length(i, f);
-            rec->fields[f] = static_cast<char*>(std::malloc((length / 8 + 1) * 8));
-            if (rec->fields[f] == nullptr) {
+            (*tail)->fields[f] = duplicate_string(text.substr(0, field_length(i, f)));
+            if ((*tail)->fields[f] == nullptr) {
                 return 1;
             }
-            std::memcpy(rec->fields[f], text, length);
-            rec->fields[f][length] = '\0';
         }
+        tail = &(*tail)->next;
     }
-    while (head != nullptr) {
-        record* rec = head;
-        head = rec->next;
-        for (char* field : rec->fields) {
-            std::free(field);
-        }
-        std::free(rec);
-    }
+    (void)free_list(&head);
     return 0;
 }

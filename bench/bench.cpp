@@ -1,10 +1,11 @@
 // Times tob-list with mimalloc and with the C library's allocator on generated tables of
 // 10,000, 100,000 and 1,000,000 lines, beside the allocation floor under each allocator, cat
-// (the I/O floor) and an awk one-liner printing the same listing. Prints the medians of RUNS
-// rounds, and ratios taken within each round. Given two builds of tob-list, times them
+// (the I/O floor) and an awk one-liner printing the same listing. Program and floor run in two
+// regimes: on huge pages where they ask for them (mimalloc by the program's own rule, the C
+// library through its glibc.malloc.hugetlb tunable), and on small pages only. Prints the medians
+// of RUNS rounds, and ratios taken within each round. Given two builds of tob-list, times them
 // against each other instead. Usage: tob-bench [RUNS [A B]]
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "record_list.hpp"
 #include "table.hpp"
 
 namespace {
@@ -26,17 +28,37 @@ struct sample {
     double peak_mib;
 };
 
-constexpr const char* awk_listing =
-    R"(NR > 1 { s = ""; n = 0; for (i = 1; i <= NF && n < 8; i++) if ($i != "") { s = s $i; n++ } print s } )"
-    R"(END { print "Nacteno " NR " radku" })";
+struct program {
+    std::string name;
+    std::vector<std::string> argv;
+    bool small_pages = false; // no transparent huge pages for it
+    std::string env = "";     // NAME=value added to its environment
+};
 
-// Runs argv in `dir` through bench-spawn, with standard output to `out_path`; returns what the
-// program alone cost. Exits when it fails.
-sample run(const std::string& dir, const std::vector<std::string>& argv,
-           const std::string& out_path = "/dev/null")
+// The listing as awk makes it, from the program's own rules: fields split at the delimiters
+// (awk splits lines at the line feed), the first listed_fields non-empty ones run together.
+std::vector<std::string> awk_argv()
 {
-    std::vector<std::string> words = {BENCH_SPAWN_BINARY, out_path};
-    words.insert(words.end(), argv.begin(), argv.end());
+    std::string separators;
+    for (const char c : field_delimiters) {
+        separators += c == '\n' ? "" : c == '\t' ? "\\t" : c == '\r' ? "\\r" : std::string(1, c);
+    }
+    return {"awk", "-F", "[" + separators + "]+",
+            "NR > 1 { s = \"\"; n = 0; for (i = 1; i <= NF && n < " + std::to_string(listed_fields) +
+                "; i++) if ($i != \"\") { s = s $i; n++ } print s } END { print \"Nacteno \" NR \" radku\" }",
+            "tob_10.csv"};
+}
+
+// Runs `p` in `dir` through bench-spawn, with standard output to `out_path`; returns what the
+// program alone cost. Exits when it fails.
+sample run(const std::string& dir, const program& p, const std::string& out_path = "/dev/null")
+{
+    std::vector<std::string> words = {BENCH_SPAWN_BINARY};
+    if (p.small_pages) {
+        words.emplace_back("-s");
+    }
+    words.push_back(out_path);
+    words.insert(words.end(), p.argv.begin(), p.argv.end());
     std::vector<char*> pointers;
     for (std::string& word : words) {
         pointers.push_back(word.data());
@@ -47,9 +69,10 @@ sample run(const std::string& dir, const std::vector<std::string>& argv,
         std::perror("pipe");
         std::exit(1);
     }
+    std::string env = p.env;
     const pid_t pid = fork();
     if (pid == 0) {
-        if (dup2(ends[1], 1) < 0 || chdir(dir.c_str()) != 0) {
+        if (dup2(ends[1], 1) < 0 || chdir(dir.c_str()) != 0 || (!env.empty() && putenv(env.data()) != 0)) {
             _exit(126);
         }
         execv(pointers[0], pointers.data());
@@ -67,7 +90,7 @@ sample run(const std::string& dir, const std::vector<std::string>& argv,
     long peak_kib = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
         std::sscanf(report.c_str(), "%lf %lf %lf %ld", &s.wall, &s.user, &s.sys, &peak_kib) != 4) {
-        std::fprintf(stderr, "tob-bench: %s failed\n", argv[0].c_str());
+        std::fprintf(stderr, "tob-bench: %s failed\n", p.argv[0].c_str());
         std::exit(1);
     }
     s.peak_mib = static_cast<double>(peak_kib) / 1024;
@@ -88,20 +111,6 @@ std::string read_file(const std::string& path)
     return bytes.str();
 }
 
-// The file that `awk` names on the PATH, links followed: mawk and gawk differ in speed.
-std::string which_awk()
-{
-    std::istringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
-    for (std::string dir; std::getline(path, dir, ':');) {
-        std::error_code error;
-        const auto found = std::filesystem::canonical(dir + "/awk", error);
-        if (!error) {
-            return found.string();
-        }
-    }
-    return "awk (not found)";
-}
-
 // Writes the benchmark's table of `lines` lines, the header included, as dir/tob_10.csv.
 // Returns its size in bytes.
 std::size_t write_table(const std::string& dir, std::size_t lines)
@@ -115,14 +124,28 @@ std::size_t write_table(const std::string& dir, std::size_t lines)
     return table.size();
 }
 
+// The C library's tunable that puts its heap on huge pages (glibc 2.35 and later).
+constexpr const char* glibc_huge_pages = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
+
+// Runs `timed` after an untimed run of the C library's floor for a million lines on the same
+// pages. This machine's host takes back memory that no process has used for a second or so, and
+// the first touch of such a page costs several times more: the floor first puts every program
+// on memory the machine has just backed, of the kind of page it will ask for.
+sample warm_run(const std::string& dir, const program& timed)
+{
+    run(dir, {"warm-up", {ALLOC_FLOOR_LIBC_BINARY, "999999"}, timed.small_pages, glibc_huge_pages});
+    return run(dir, timed);
+}
+
 // Times the two builds `a` and `b` of tob-list at a million lines, `runs` rounds, each round
 // running both in turn, which goes first changing from round to round. Returns 1 when their
 // listings differ.
 int compare(long runs, const std::string& a, const std::string& b, const std::string& dir)
 {
     write_table(dir, 1'000'000);
-    run(dir, {a}, dir + "/a.out");
-    run(dir, {b}, dir + "/b.out");
+    const program programs[2] = {{"A", {a}}, {"B", {b}}};
+    run(dir, programs[0], dir + "/a.out");
+    run(dir, programs[1], dir + "/b.out");
     if (read_file(dir + "/a.out") != read_file(dir + "/b.out")) {
         std::fputs("tob-bench: the two programs list the table differently\n", stderr);
         return 1;
@@ -131,8 +154,7 @@ int compare(long runs, const std::string& a, const std::string& b, const std::st
     std::vector<double> ratios;
     for (long r = 0; r < runs; ++r) {
         for (const int p : {static_cast<int>(r % 2), static_cast<int>(1 - r % 2)}) {
-            run(dir, {ALLOC_FLOOR_LIBC_BINARY, "999999"}); // as in the table: warm memory first
-            walls[p].push_back(run(dir, {p == 0 ? a : b}).wall);
+            walls[p].push_back(warm_run(dir, programs[p]).wall);
         }
         ratios.push_back(walls[0].back() / walls[1].back());
     }
@@ -143,6 +165,28 @@ int compare(long runs, const std::string& a, const std::string& b, const std::st
                 *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()));
     return 0;
+}
+
+// The programs timed on a table of `lines` lines: tob-list and its floor under each allocator in
+// each regime, then cat and awk.
+std::vector<program> programs_for(std::size_t lines)
+{
+    const std::string data_lines = std::to_string(lines - 1);
+    std::vector<program> programs;
+    for (const bool small : {false, true}) {
+        const std::string pages = small ? " small" : " huge";
+        programs.push_back({"tob-list mimalloc" + pages, {TOB_LIST_BINARY}, small});
+        programs.push_back({"floor mimalloc" + pages, {ALLOC_FLOOR_BINARY, data_lines}, small});
+        programs.push_back(
+            {"tob-list libc" + pages, {TOB_LIST_LIBC_BINARY}, small, small ? "" : glibc_huge_pages});
+        programs.push_back({"floor libc" + pages,
+                            {ALLOC_FLOOR_LIBC_BINARY, data_lines},
+                            small,
+                            small ? "" : glibc_huge_pages});
+    }
+    programs.push_back({"cat", {"cat", "tob_10.csv"}});
+    programs.push_back({"awk", awk_argv()});
+    return programs;
 }
 
 } // namespace
@@ -163,53 +207,41 @@ int main(int argc, char** argv)
         std::perror("tob-bench: mkdtemp");
         return 1;
     }
-
     if (argc == 4) {
         const int status = compare(runs, argv[2], argv[3], root);
         std::filesystem::remove_all(root);
         return status;
     }
-    std::printf("awk is %s\n", which_awk().c_str());
-    std::printf("%-10s %-20s %8s %8s %8s %9s %8s %9s %8s\n", "lines", "program", "wall s", "user s", "sys s",
+    std::printf("%-10s %-24s %8s %8s %8s %9s %8s %9s %8s\n", "lines", "program", "wall s", "user s", "sys s",
                 "peak MiB", "MB/s", "ns/line", "peak/in");
-    const std::size_t sizes[] = {10'000, 100'000, 1'000'000};
-    std::vector<double> walls_100k;
     int failed = 0;
-    for (const std::size_t lines : sizes) {
+    for (const std::size_t lines : {10'000, 100'000, 1'000'000}) {
         const std::string dir = root + "/" + std::to_string(lines);
         const double in_mb = static_cast<double>(write_table(dir, lines)) / 1e6;
-        const std::string data_lines = std::to_string(lines - 1);
-
-        const std::vector<std::pair<std::string, std::vector<std::string>>> programs = {
-            {"tob-list mimalloc", {TOB_LIST_BINARY}},
-            {"tob-list libc", {TOB_LIST_LIBC_BINARY}},
-            {"alloc-floor mimalloc", {ALLOC_FLOOR_BINARY, data_lines}},
-            {"alloc-floor libc", {ALLOC_FLOOR_LIBC_BINARY, data_lines}},
-            {"cat", {"cat", "tob_10.csv"}},
-            {"awk", {"awk", "-F", "[;\t\r]+", awk_listing, "tob_10.csv"}},
-        };
-        // The same listing from all three, or the comparison means nothing.
-        for (const std::size_t p : {0, 1, 5}) {
-            run(dir, programs[p].second, dir + "/" + std::to_string(p) + ".out");
+        const std::vector<program> programs = programs_for(lines);
+        // Every build of tob-list and awk list alike, or the comparison means nothing.
+        std::string listing;
+        for (const program& p : programs) {
+            if (p.name.starts_with("floor") || p.name == "cat") {
+                continue;
+            }
+            run(dir, p, dir + "/out");
+            const std::string out = read_file(dir + "/out");
+            if (!listing.empty() && out != listing) {
+                std::fprintf(stderr, "tob-bench: %s lists %zu lines otherwise\n", p.name.c_str(), lines);
+                failed = 1;
+            }
+            listing = out;
         }
-        const std::string listing = read_file(dir + "/0.out");
-        if (listing != read_file(dir + "/1.out") || listing != read_file(dir + "/5.out")) {
-            std::fprintf(stderr, "tob-bench: the listings differ at %zu lines\n", lines);
-            failed = 1;
+        if (failed != 0) {
             break;
         }
-
         std::vector<std::vector<sample>> samples(programs.size());
         for (long r = 0; r < runs; ++r) {
             for (std::size_t p = 0; p < programs.size(); ++p) {
-                // This machine's host backs memory a process gave back only after a while, and the
-                // first touch of such a page costs several times more. An untimed run of the larger
-                // floor first puts every program on the same warm memory.
-                run(dir, programs[3].second);
-                samples[p].push_back(run(dir, programs[p].second));
+                samples[p].push_back(warm_run(dir, programs[p]));
             }
         }
-        std::vector<double> walls;
         std::vector<double> peaks;
         for (std::size_t p = 0; p < programs.size(); ++p) {
             const auto pick = [&](double sample::*field) {
@@ -219,11 +251,11 @@ int main(int argc, char** argv)
                 }
                 return median(values);
             };
-            walls.push_back(pick(&sample::wall));
+            const double wall = pick(&sample::wall);
             peaks.push_back(pick(&sample::peak_mib));
-            std::printf("%-10zu %-20s %8.3f %8.3f %8.3f %9.1f %8.0f %9.0f %8.2f\n", lines,
-                        programs[p].first.c_str(), walls[p], pick(&sample::user), pick(&sample::sys),
-                        peaks[p], in_mb / walls[p], walls[p] * 1e9 / static_cast<double>(lines),
+            std::printf("%-10zu %-24s %8.3f %8.3f %8.3f %9.1f %8.0f %9.0f %8.2f\n", lines,
+                        programs[p].name.c_str(), wall, pick(&sample::user), pick(&sample::sys), peaks[p],
+                        in_mb / wall, wall * 1e9 / static_cast<double>(lines),
                         peaks[p] * 1048576 / 1e6 / in_mb);
         }
         // The machine's speed drifts from round to round, so a ratio of walls is taken within
@@ -235,17 +267,16 @@ int main(int argc, char** argv)
             }
             return median(ratios);
         };
-        std::printf(
-            "%-10zu wall: tob-list mimalloc / libc %.3f; tob-list / floor, mimalloc %.2f, libc %.2f\n", lines,
-            wall_ratio(0, 1), wall_ratio(0, 2), wall_ratio(1, 3));
-        std::printf("%-10zu peak: tob-list / floor, mimalloc %.3f, libc %.3f\n", lines, peaks[0] / peaks[2],
-                    peaks[1] / peaks[3]);
-        if (lines == 100'000) {
-            walls_100k = walls;
-        } else if (lines == 1'000'000 && !walls_100k.empty()) {
-            std::printf("%-10s 1,000,000 / 100,000 lines, wall: tob-list mimalloc %.1fx, libc %.1fx\n", "",
-                        walls[0] / walls_100k[0], walls[1] / walls_100k[1]);
+        // Rows 0 to 3 on huge pages, 4 to 7 on small ones: tob-list and floor, mimalloc then libc.
+        for (const std::size_t at : {0, 4}) {
+            std::printf(
+                "%-10zu %s pages, wall: tob-list mimalloc / libc %.3f; tob-list / floor, mimalloc %.2f, "
+                "libc %.2f; peak: tob-list / floor, mimalloc %.3f, libc %.3f\n",
+                lines, at == 0 ? "huge" : "small", wall_ratio(at, at + 2), wall_ratio(at, at + 1),
+                wall_ratio(at + 2, at + 3), peaks[at] / peaks[at + 1], peaks[at + 2] / peaks[at + 3]);
         }
+        std::printf("%-10zu wall, huge / small pages: tob-list mimalloc %.3f, libc %.3f\n", lines,
+                    wall_ratio(0, 4), wall_ratio(2, 6));
     }
     std::filesystem::remove_all(root);
     return failed;

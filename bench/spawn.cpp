@@ -1,10 +1,13 @@
 // Runs one program for the benchmark and reports what it cost. A child's peak memory counts
 // the memory of the process it was forked from, so the benchmark, which holds its tables,
-// forks this small process and lets it fork the program.
-// Usage: bench-spawn OUTPUT PROGRAM [ARG...]; prints "wall user sys peak_kib" on success.
+// forks this small process and lets it fork the program. With -s the program runs on small
+// pages only: the kernel gives it no transparent huge pages, whatever it asks for.
+// Usage: bench-spawn [-s] OUTPUT PROGRAM [ARG...]; prints "wall user sys peak_kib" on success.
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,9 +23,16 @@ double seconds(timeval t)
 
 int main(int argc, char** argv)
 {
+    const bool small_pages = argc > 1 && std::strcmp(argv[1], "-s") == 0;
+    argv += small_pages ? 1 : 0;
+    argc -= small_pages ? 1 : 0;
     if (argc < 3) {
-        std::fputs("usage: bench-spawn OUTPUT PROGRAM [ARG...]\n", stderr);
+        std::fputs("usage: bench-spawn [-s] OUTPUT PROGRAM [ARG...]\n", stderr);
         return 2;
+    }
+    if (small_pages && prctl(PR_SET_THP_DISABLE, 1, 0, 0, 0) != 0) { // kept across fork and exec
+        std::perror("bench-spawn: prctl");
+        return 1;
     }
     timespec start{};
     timespec stop{};
