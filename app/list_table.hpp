@@ -1,7 +1,12 @@
 // The program's run once its input is open: read, list, summarize, release.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+
+// The table is read this many bytes at a time into a buffer of the same size, one byte of which
+// is kept for the NUL after a last line without a line feed; a longer line doubles the buffer.
+inline constexpr std::size_t read_block = std::size_t{1} << 16;
 
 // Reads the table from `in` to its end, then writes to `out` the listing and the summary, or
 // only the message for a failed read or allocation; a Windows console that refuses the listing

@@ -13,9 +13,8 @@ inline constexpr std::string_view write_failed_message = "Vystup nesel zapsat.";
 // The line after the listing, with the number of lines read, the header included.
 inline constexpr const char* summary_format = "Nacteno %" PRIu64 " radku\n";
 
-// Writes `text` and a line feed to `out`; the stream's error flag records a failure.
+// Writes `text` and a line feed to `out` at once; the stream's error flag records a failure.
 inline void put_line(std::string_view text, std::FILE* out) noexcept
 {
-    (void)std::fwrite(text.data(), 1, text.size(), out);
-    (void)std::fputc('\n', out);
+    (void)std::fprintf(out, "%.*s\n", static_cast<int>(text.size()), text.data());
 }

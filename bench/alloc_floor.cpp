@@ -26,7 +26,7 @@ int main(int argc, char** argv)
             return 1;
         }
         for (std::size_t f = 0; f < bench_fields; ++f) {
-            (*tail)->fields[f] = duplicate_string(text.substr(0, field_length(i, f)));
+            (*tail)->fields[f] = duplicate_string(text.substr(0, field_length(i, f)), text.size() + 1);
             if ((*tail)->fields[f] == nullptr) {
                 return 1;
             }

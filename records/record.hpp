@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -13,33 +14,57 @@ inline constexpr std::size_t record_slots = 12;
 // Every one of these bytes separates fields; none of them is ever part of one.
 inline constexpr std::string_view field_delimiters = "\r\n\t;";
 
-// A field's copy is held in a block of whole words of this type, every byte of them set, so
-// that it can be copied and listed a word at a time up to the word that holds its NUL.
+// A field's copy fills a block of whole words of this type, so that it can be read a word at a
+// time up to the word that holds its NUL.
 using text_word = std::uint64_t;
 
 struct record {
-    // Slot k holds the k-th non-empty field of the line as an owned NUL-terminated copy in a
-    // block of whole text_words, or null when the line had fewer fields.
+    // Slot k holds the k-th non-empty field of the line as an owned copy from duplicate_string,
+    // or null when the line had fewer fields: the filled slots run from slot 0.
     std::array<char*, record_slots> fields;
     // The following record of the list, or null for the last one.
     record* next;
 };
 
-// Returns a new heap copy of `text` followed by a NUL, or null when it cannot be allocated.
-// The caller owns the copy and releases it with free.
-[[nodiscard]] char* duplicate_string(std::string_view text) noexcept;
+// Returns a new heap copy of `text` followed by a NUL, in a block of whole text_words, or null
+// when it cannot be allocated. When `readable`, the number of bytes that may be read from
+// text.data() on, reaches the end of the block, the text is read a word at a time and the bytes
+// after its NUL are copies of those after the text; else they are NULs. The caller owns the
+// copy and releases it with free. Defined here so that the parser's calls are inlined.
+[[nodiscard]] inline char* duplicate_string(std::string_view text, std::size_t readable) noexcept
+{
+    // A text too long for whole words and a NUL asks for the largest size, which no allocator
+    // grants.
+    const std::size_t words = text.size() / sizeof(text_word) + 1;
+    const bool fits = text.size() < SIZE_MAX - sizeof(text_word);
+    auto* copy = static_cast<text_word*>(std::malloc(fits ? words * sizeof(text_word) : SIZE_MAX));
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    if (readable / sizeof(text_word) >= words) {
+        // The first word apart, which is all that a short text takes: it is copied with no call
+        // and no branch on its size.
+        text_word w = 0;
+        std::memcpy(&w, text.data(), sizeof w);
+        copy[0] = w;
+        for (std::size_t k = 1; k < words; ++k) {
+            std::memcpy(&w, text.data() + k * sizeof w, sizeof w);
+            copy[k] = w;
+        }
+    } else {
+        copy[words - 1] = 0;
+        std::memcpy(copy, text.data(), text.size());
+    }
+    auto* bytes = reinterpret_cast<char*>(copy);
+    bytes[text.size()] = '\0';
+    return bytes;
+}
 
-// Splits `line`, `size` bytes and a NUL after them, into its first `record_slots` non-empty
+// Splits `line`, `size` bytes and a NUL after them, into its first record_slots non-empty
 // fields, overwriting the delimiter after each field taken with a NUL; a NUL among the bytes ends
 // the line's text. Returns a new record owned by the caller, or null when the record or any
-// field copy cannot be allocated; nothing is kept allocated then.
+// field copy cannot be allocated; nothing stays allocated then.
 [[nodiscard]] record* parse_record(char* line, std::size_t size) noexcept;
-
-// The same for a line known only by its terminating NUL.
-[[nodiscard]] inline record* parse_record(char* line) noexcept
-{
-    return parse_record(line, std::strlen(line));
-}
 
 // Releases the record's field texts and then the record itself (not the records after it).
 void free_record(record* rec) noexcept;

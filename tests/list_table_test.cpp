@@ -9,21 +9,25 @@
 
 namespace {
 
-// A stream that yields `limit` bytes of `text` and then fails.
+// A stream of `text` whose read at byte `fail_at` fails once, as a bad sector would; reading
+// could go on after it.
 struct failing_source {
     std::string text;
-    std::size_t limit;
-    std::size_t pos;
+    std::size_t fail_at;
+    std::size_t pos = 0;
+    bool failed = false;
 };
 
 ssize_t failing_read(void* cookie, char* buf, std::size_t size)
 {
     auto* source = static_cast<failing_source*>(cookie);
-    if (source->pos >= source->limit) {
+    if (source->pos == source->fail_at && !source->failed) {
+        source->failed = true;
         errno = EIO;
         return -1;
     }
-    const std::size_t count = std::min(size, source->limit - source->pos);
+    const std::size_t end = source->pos < source->fail_at ? source->fail_at : source->text.size();
+    const std::size_t count = std::min(size, end - source->pos);
     std::memcpy(buf, source->text.data() + source->pos, count);
     source->pos += count;
     return static_cast<ssize_t>(count);
@@ -31,16 +35,18 @@ ssize_t failing_read(void* cookie, char* buf, std::size_t size)
 
 TEST(ListTable, ReadErrorGivesTheMessageInsteadOfAListing)
 {
-    const std::string text = "h\n" + std::string(100'000, 'a') + "\nb;c\nd\n";
-    // Before the first byte, inside the header, inside a long line, and before the last byte.
-    for (const std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{70'000}, text.size() - 1}) {
-        failing_source source{text, limit, 0};
+    const std::string text = "h\n" + std::string(read_block + 10, 'a') + "\nb;c\nd\n";
+    // Before the first byte, inside the header, inside a line longer than a read, and before
+    // the last byte.
+    for (const std::size_t at : {std::size_t{0}, std::size_t{1}, read_block + 5, text.size() - 1}) {
+        failing_source source{text, at};
         std::FILE* in = fopencookie(&source, "r", {failing_read, nullptr, nullptr, nullptr});
         memory_output out;
         ASSERT_NE(in, nullptr);
         ASSERT_NE(out.file, nullptr);
-        EXPECT_EQ(list_table(in, out.file), 1) << limit;
-        EXPECT_EQ(out.text(), "Soubor nesel precist.\n") << limit;
+        EXPECT_EQ(list_table(in, out.file), 1) << at;
+        EXPECT_EQ(out.text(), "Soubor nesel precist.\n") << at;
+        EXPECT_TRUE(source.failed) << at;
         std::fclose(in);
     }
 }
