@@ -3,6 +3,7 @@
 # bound at start, and position-independent executables. Each only where the compiler or
 # linker takes it, so that other toolchains, the sanitizers and the fuzzers still build.
 include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckPIESupported)
 

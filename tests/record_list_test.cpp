@@ -6,6 +6,7 @@
 
 #include "memory_output.hpp"
 #include "record_list.hpp"
+#include "reference_listing.hpp"
 
 namespace {
 
@@ -36,8 +37,13 @@ std::string listing(record* const* list)
     return out.text();
 }
 
-TEST(PrintList, WritesTheFirstEightFieldsOfEachRecordRunTogether)
+TEST(PrintList, WritesTheListedFieldsOfEachRecordRunTogether)
 {
+    const std::string more_fields = numbered_line(listed_fields + 2);
+    std::string listed;
+    for (std::size_t k = 0; k < listed_fields; ++k) {
+        listed += reference_fields(more_fields)[k];
+    }
     const struct {
         std::vector<std::string> lines;
         std::string out;
@@ -46,7 +52,7 @@ TEST(PrintList, WritesTheFirstEightFieldsOfEachRecordRunTogether)
         {{""}, "\n"},
         {{";;\n"}, "\n"},
         {{"ab;cd;ef"}, "abcdef\n"},
-        {{"1;2;3;4;5;6;7;8;9;10"}, "12345678\n"},
+        {{more_fields}, listed + "\n"},
         {{"x;y", "", "z"}, "xy\n\nz\n"},
     };
     for (const auto& c : cases) {
