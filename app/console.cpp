@@ -6,6 +6,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include "messages.hpp"
+
 namespace {
 
 // A console decodes the bytes written to it in its own code page, which is not the table's, so
@@ -103,30 +105,67 @@ DWORD used = 0;                        // characters waiting in `batch`
 
 } // namespace
 
-bool write_listing(record* const* list, std::FILE* out) noexcept
+terminal find_terminal(std::FILE* out) noexcept
 {
     const int fd = _fileno(out);
     HANDLE con = fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE;
     DWORD mode = 0;
-    if (*list == nullptr || GetConsoleMode(con, &mode) == 0) {
+    if (GetConsoleMode(con, &mode) == 0) {
+        return {nullptr, false};
+    }
+    // A process has one console at most, so an input that is a console is this one. The list
+    // holds this program and whatever shell or program shares the console with it.
+    std::array<DWORD, 2> processes{};
+    const bool alone = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 &&
+                       GetConsoleProcessList(processes.data(), static_cast<DWORD>(processes.size())) == 1;
+    return {con, alone};
+}
+
+bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept
+{
+    if (*list == nullptr || where.console == nullptr) {
         print_list(list, out);
         return true;
     }
     (void)std::fflush(out); // what the stream holds goes first; its error flag keeps a failure
     for (const record* rec = *list; rec != nullptr; rec = rec->next) {
-        if (!add_line(con, *rec, is_utf8(*rec) ? CP_UTF8 : CP_ACP)) {
+        if (!add_line(where.console, *rec, is_utf8(*rec) ? CP_UTF8 : CP_ACP)) {
             return false;
         }
     }
-    return make_room(con, batch.size());
+    return make_room(where.console, batch.size());
+}
+
+void wait_if_alone(terminal where) noexcept
+{
+    if (!where.alone) {
+        return;
+    }
+    put_line(pause_message, stdout);
+    // Keys pressed before the prompt do not count; the first key pressed after it ends the wait,
+    // and so does input that cannot be read.
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    (void)FlushConsoleInputBuffer(in);
+    INPUT_RECORD event{};
+    DWORD read = 0;
+    while (ReadConsoleInputW(in, &event, 1, &read) != 0 && read == 1 &&
+           (event.EventType != KEY_EVENT || event.Event.KeyEvent.bKeyDown == 0)) {
+    }
 }
 
 #else
 
-bool write_listing(record* const* list, std::FILE* out) noexcept
+terminal find_terminal(std::FILE* /*out*/) noexcept
+{
+    return {nullptr, false};
+}
+
+bool write_listing(record* const* list, std::FILE* out, terminal /*where*/) noexcept
 {
     print_list(list, out);
     return true;
 }
+
+void wait_if_alone(terminal /*where*/) noexcept {}
 
 #endif

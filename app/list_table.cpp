@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "console.hpp"
 #include "messages.hpp"
 #include "record_list.hpp"
 
@@ -74,7 +73,7 @@ namespace {
 
 } // namespace
 
-int list_table(std::FILE* in, std::FILE* out) noexcept
+int list_table(std::FILE* in, std::FILE* out, terminal where) noexcept
 {
     record* list = nullptr;
     std::uint64_t lines = 0;
@@ -83,7 +82,7 @@ int list_table(std::FILE* in, std::FILE* out) noexcept
     if (!failure.empty()) {
         put_line(failure, out);
         status = 1;
-    } else if (write_listing(&list, out)) { // GCOVR_EXCL_BR_LINE: only a Windows console says no
+    } else if (write_listing(&list, out, where)) { // GCOVR_EXCL_BR_LINE: only a Windows console says no
         (void)std::fprintf(out, summary_format, lines);
     } else {
         // GCOVR_EXCL_START: reached on Windows only. Failed writes to a stream are main's to report.

@@ -28,6 +28,25 @@ constexpr const char* input_name = "tob_10.csv";
     return status;
 }
 
+// Lists the table on standard output, which is `where`. Returns the exit status, standard
+// output not yet checked.
+[[nodiscard]] int list_input(terminal where) noexcept
+{
+    ask_for_huge_pages(input_name);
+    std::FILE* in = std::fopen(input_name, "rb");
+    if (in == nullptr) {
+        // fopen allocates its stream, so a lack of memory is not the file's fault.
+        put_line(errno == ENOMEM ? no_memory_message : open_failed_message, stdout);
+        return 1;
+    }
+    // The table is read in blocks straight into the program's own buffer: a stream buffer would
+    // only copy every byte once more.
+    (void)std::setvbuf(in, nullptr, _IONBF, 0);
+    const int status = list_table(in, stdout, where);
+    (void)std::fclose(in); // only read from, so closing loses nothing
+    return status;
+}
+
 } // namespace
 
 int main()
@@ -35,17 +54,8 @@ int main()
     // The listing is gathered and written out a bufferful at a time: a stream buffer would only
     // copy it once more, and the messages are a line each.
     (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
-    ask_for_huge_pages(input_name);
-    std::FILE* in = std::fopen(input_name, "rb");
-    if (in == nullptr) {
-        // fopen allocates its stream, so a lack of memory is not the file's fault.
-        put_line(errno == ENOMEM ? no_memory_message : open_failed_message, stdout);
-        return check_output(1);
-    }
-    // The table is read in blocks straight into the program's own buffer: a stream buffer would
-    // only copy every byte once more.
-    (void)std::setvbuf(in, nullptr, _IONBF, 0);
-    const int status = list_table(in, stdout);
-    (void)std::fclose(in); // only read from, so closing loses nothing
-    return check_output(status);
+    const terminal where = find_terminal(stdout);
+    const int status = check_output(list_input(where));
+    wait_if_alone(where);
+    return status;
 }

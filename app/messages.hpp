@@ -9,6 +9,8 @@ inline constexpr std::string_view open_failed_message = "Soubor nesel otevrit.";
 inline constexpr std::string_view read_failed_message = "Soubor nesel precist.";
 inline constexpr std::string_view no_memory_message = "Nedostatek pameti.";
 inline constexpr std::string_view write_failed_message = "Vystup nesel zapsat.";
+// Written last when the program waits for a key before its own console window closes.
+inline constexpr std::string_view pause_message = "Stisknete libovolnou klavesu.";
 
 // The line after the listing, with the number of lines read, the header included.
 inline constexpr const char* summary_format = "Nacteno %" PRIu64 " radku\n";

@@ -2,7 +2,6 @@
 # kernel runs them and holds them to their own resource limits (an x86-64 kernel with 32-bit
 # support runs i686 programs), else under qemu-user. Found by trying a small program at configure
 # time, since kernels of the same machine differ; TOB_EMULATE forces qemu.
-option(TOB_EMULATE "Run a cross-build's tests under qemu-user even where this machine runs its programs" OFF)
 # Exits 0 only where a limit on its address space refuses a larger block: qemu-user accepts the
 # limit but does not apply it, and a kernel that cannot run the program gives no status at all.
 try_compile(tob_probe_built

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* in = fmemopen(table.data(), table.size(), "r");
     memory_output out;
     require(in != nullptr && out.file != nullptr);
-    const int status = list_table(in, out.file);
+    const int status = list_table(in, out.file, find_terminal(out.file));
     std::fclose(in);
     const std::string listing = out.text();
     require(status == 0);

@@ -44,7 +44,7 @@ TEST(ListTable, ReadErrorGivesTheMessageInsteadOfAListing)
         memory_output out;
         ASSERT_NE(in, nullptr);
         ASSERT_NE(out.file, nullptr);
-        EXPECT_EQ(list_table(in, out.file), 1) << at;
+        EXPECT_EQ(list_table(in, out.file, find_terminal(out.file)), 1) << at;
         EXPECT_EQ(out.text(), "Soubor nesel precist.\n") << at;
         EXPECT_TRUE(source.failed) << at;
         std::fclose(in);

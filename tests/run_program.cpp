@@ -73,7 +73,8 @@ run_result run_program(const std::string& dir, const run_options& options)
                  "--log-file=" + valgrind_log};
     }
     if (windows_program() != nullptr) {
-        words.insert(words.end(), {"wine", windows_program()});
+        // A program that waited for a key here would hang: a time limit makes it a failure.
+        words.insert(words.end(), {"timeout", "-k", "10", "120", "wine", windows_program()});
     } else {
         if (emulator() != nullptr) {
             words.emplace_back(emulator());

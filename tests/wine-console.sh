@@ -2,8 +2,10 @@
 # Runs tob-list.exe under Wine on a console (a tmux pane) in a Czech locale and checks what the
 # console shows: one Czech text saved three ways (Windows-1250, UTF-8 with a byte-order mark,
 # UTF-8 without) must show as that text; a listing longer than the program's console batch, and
-# an empty list, must show exactly. Usage: tests/wine-console.sh PROGRAM.EXE (Wine's prefix from
-# WINEPREFIX). Needs wine, tmux, iconv and the cs_CZ.UTF-8 locale.
+# an empty list, must show exactly. Alone on its console, as after a double-click, the program
+# must then prompt and wait for a key, also after a message; started through cmd it must not.
+# Usage: tests/wine-console.sh PROGRAM.EXE (Wine's prefix from WINEPREFIX). Needs wine, tmux,
+# iconv and the cs_CZ.UTF-8 locale.
 set -euo pipefail
 exe=$(realpath "$1")
 source_dir=$(realpath "$(dirname "$0")/..")
@@ -13,12 +15,24 @@ work=$(mktemp -d)
 socket="tob-console-$$"
 trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
-# Runs the program on the table $work/$1/tob_10.csv in a console 200 columns wide and prints
-# what the console shows, followed by "status=N".
+prompt=$(sed -n 's/.*pause_message = "\(.*\)";/\1/p' "$source_dir/app/messages.hpp")
+
+# Runs the program in the folder $work/$1 on a console 200 columns wide, then the shell command
+# $2 if given, and prints what the console shows, "status=N" after each. The program must show
+# the prompt, still be running 2 s later, and end with the key sent to it.
 show() {
     tmux -L "$socket" -f /dev/null new-session -d -s "$1" -x 200 -y 40 \
-        "cd '$work/$1' && env LANG=cs_CZ.UTF-8 LC_ALL=cs_CZ.UTF-8 wine '$exe'; echo status=\$?; tmux -L '$socket' wait-for -S '$1'; sleep 60"
-    timeout 30 tmux -L "$socket" wait-for "$1" || { echo "$1: tob-list.exe did not end within 30 s"; exit 1; }
+        "cd '$work/$1' && export LANG=cs_CZ.UTF-8 LC_ALL=cs_CZ.UTF-8 && wine '$exe'; echo status=\$?; ${2:-}
+        tmux -L '$socket' wait-for -S '$1'; sleep 60"
+    local waited=0
+    until tmux -L "$socket" capture-pane -p -S - -t "$1" | grep -q -x -F "$prompt"; do
+        [ $((waited += 1)) -le 300 ] || { echo "$1: no prompt within 30 s"; exit 1; }
+        sleep 0.1
+    done
+    sleep 2
+    ! tmux -L "$socket" capture-pane -p -S - -t "$1" | grep -q '^status=' || { echo "$1: did not wait for a key"; exit 1; }
+    tmux -L "$socket" send-keys -t "$1" x
+    timeout 30 tmux -L "$socket" wait-for "$1" || { echo "$1: did not end within 30 s of the key"; exit 1; }
     tmux -L "$socket" capture-pane -p -S - -t "$1" | sed '/^$/d'
     tmux -L "$socket" kill-session -t "$1"
 }
@@ -39,7 +53,7 @@ check() {
 # odd start puts a piece's end inside a UTF-8 sequence.
 long="D$(printf 'ěščřžýáíéůúťďňó%.0s' {1..80})"
 printf 'kód;text\nA1;Příliš žluťoučký kůň\nB2;úpěl;ďábelské;ódy\nC3;cena\t100 €\n%s\n' "$long" >"$work/text"
-want=$(printf 'A1Příliš žluťoučký kůň\nB2úpělďábelskéódy\nC3cena100 €\n%s\nNacteno 5 radku\nstatus=0' "$long")
+want=$(printf 'A1Příliš žluťoučký kůň\nB2úpělďábelskéódy\nC3cena100 €\n%s\nNacteno 5 radku\n%s\nstatus=0' "$long" "$prompt")
 for table in cp1250 utf8-bom utf8; do
     mkdir "$work/$table"
     case $table in
@@ -64,9 +78,17 @@ mkdir "$work/batch"
     printf "%04d%0$((batch / 64 - 4))d\n" 128 0
     for i in $(seq 129 250); do printf "%04d%0$((i % 190 + 1))d\n" "$i" 0; done
 } >"$work/batch/tob_10.csv"
-check batch "$(show batch)" "$(tail -n +2 "$work/batch/tob_10.csv"; echo "Nacteno 251 radku"; echo status=0)"
+check batch "$(show batch)" "$(tail -n +2 "$work/batch/tob_10.csv"; printf 'Nacteno 251 radku\n%s\nstatus=0' "$prompt")"
 
+# An empty list; then, in the same console, the program started by cmd, which shares the console
+# with it: no prompt, and it ends by itself.
 mkdir "$work/empty"
 echo header >"$work/empty/tob_10.csv"
-check empty "$(show empty)" "$(printf 'Seznam je prazdny\nNacteno 1 radku\nstatus=0')"
+cp "$exe" "$work/empty/"
+check empty "$(show empty 'wine cmd /c tob-list.exe; echo status=$?')" \
+    "$(printf 'Seznam je prazdny\nNacteno 1 radku\n%s\nstatus=0\nSeznam je prazdny\nNacteno 1 radku\nstatus=0' "$prompt")"
+
+# No table: the message, then the prompt.
+mkdir "$work/missing"
+check missing "$(show missing)" "$(printf 'Soubor nesel otevrit.\n%s\nstatus=1' "$prompt")"
 exit $failed
