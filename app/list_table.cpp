@@ -33,10 +33,11 @@ namespace {
         if (newline != nullptr) {
             *newline = '\0';
             start = static_cast<std::size_t>(newline - radek) + 1;
+            // The header is only counted.
             if (++lines > 1 && !append_record(tail, line, static_cast<std::size_t>(newline - line))) {
-                failure = no_memory_message; // the header is only counted
-            }
-            for (; *tail != nullptr; tail = &(*tail)->next) {
+                failure = no_memory_message;
+            } else if (*tail != nullptr) {
+                tail = &(*tail)->next; // past the record just appended
             }
             continue;
         }
