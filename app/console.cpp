@@ -21,11 +21,8 @@ DWORD used = 0;                        // characters waiting in `batch`
 
 // Writes out the waiting characters to the console `con` when fewer than `count` more would fit
 // after them. Returns false when the console refused them.
-[[nodiscard]] bool make_room(HANDLE con, std::size_t count) noexcept
-{
-    if (batch.size() - used >= count) {
-        return true;
-    }
+[[nodiscard]] bool make_room(HANDLE con, std::size_t count) noexcept {
+    if (batch.size() - used >= count) { return true; }
     DWORD done = 0;
     for (DWORD at = 0; at < used; at += done) {
         if (WriteConsoleW(con, batch.data() + at, used - at, &done, nullptr) == 0 || done == 0) {
@@ -40,11 +37,8 @@ DWORD used = 0;                        // characters waiting in `batch`
 // piece, else at most piece_size, ending before the character that the piece's end would cut in
 // two (a UTF-8 sequence, or a character of a double-byte code page). So every piece starts on a
 // character. Never 0 for a non-empty text.
-[[nodiscard]] std::size_t piece(const char* text, std::size_t size, UINT code_page) noexcept
-{
-    if (size <= piece_size) {
-        return size;
-    }
+[[nodiscard]] std::size_t piece(const char* text, std::size_t size, UINT code_page) noexcept {
+    if (size <= piece_size) { return size; }
     std::size_t at = piece_size; // the first byte left out
     if (code_page == CP_UTF8) {
         // Back over at most three continuation bytes to the byte that starts their character.
@@ -55,16 +49,13 @@ DWORD used = 0;                        // characters waiting in `batch`
     }
     for (at = 0;;) {
         const std::size_t step = IsDBCSLeadByteEx(code_page, static_cast<BYTE>(text[at])) != 0 ? 2 : 1;
-        if (at + step > piece_size) {
-            return at;
-        }
+        if (at + step > piece_size) { return at; }
         at += step;
     }
 }
 
 // True when every listed field of `rec` is valid UTF-8.
-[[nodiscard]] bool is_utf8(const record& rec) noexcept
-{
+[[nodiscard]] bool is_utf8(const record& rec) noexcept {
     for (std::size_t k = 0; k < listed_fields && rec.fields[k] != nullptr; ++k) {
         const char* text = rec.fields[k];
         for (std::size_t size = std::strlen(text), n = 0; size > 0; text += n, size -= n) {
@@ -80,24 +71,19 @@ DWORD used = 0;                        // characters waiting in `batch`
 
 // Adds the listed fields of `rec`, read in `code_page`, and a line end to the batch. Returns
 // false when the console refused a write.
-[[nodiscard]] bool add_line(HANDLE con, const record& rec, UINT code_page) noexcept
-{
+[[nodiscard]] bool add_line(HANDLE con, const record& rec, UINT code_page) noexcept {
     for (std::size_t k = 0; k < listed_fields && rec.fields[k] != nullptr; ++k) {
         const char* text = rec.fields[k];
         for (std::size_t size = std::strlen(text), n = 0; size > 0; text += n, size -= n) {
             n = piece(text, size, code_page);
             // A piece never makes more characters than it has bytes.
-            if (!make_room(con, n)) {
-                return false;
-            }
+            if (!make_room(con, n)) { return false; }
             used += static_cast<DWORD>(MultiByteToWideChar(code_page, 0, text, static_cast<int>(n),
                                                            batch.data() + used,
                                                            static_cast<int>(batch.size() - used)));
         }
     }
-    if (!make_room(con, 2)) {
-        return false;
-    }
+    if (!make_room(con, 2)) { return false; }
     batch[used++] = L'\r'; // as the C library ends a line in text mode
     batch[used++] = L'\n';
     return true;
@@ -105,14 +91,11 @@ DWORD used = 0;                        // characters waiting in `batch`
 
 } // namespace
 
-terminal find_terminal(std::FILE* out) noexcept
-{
+terminal find_terminal(std::FILE* out) noexcept {
     const int fd = _fileno(out);
     HANDLE con = fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE;
     DWORD mode = 0;
-    if (GetConsoleMode(con, &mode) == 0) {
-        return {nullptr, false};
-    }
+    if (GetConsoleMode(con, &mode) == 0) { return {nullptr, false}; }
     // A process has one console at most, so an input that is a console is this one. The list
     // holds this program and whatever shell or program shares the console with it.
     std::array<DWORD, 2> processes{};
@@ -121,26 +104,20 @@ terminal find_terminal(std::FILE* out) noexcept
     return {con, alone};
 }
 
-bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept
-{
+bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept {
     if (*list == nullptr || where.console == nullptr) {
         print_list(list, out);
         return true;
     }
     (void)std::fflush(out); // what the stream holds goes first; its error flag keeps a failure
     for (const record* rec = *list; rec != nullptr; rec = rec->next) {
-        if (!add_line(where.console, *rec, is_utf8(*rec) ? CP_UTF8 : CP_ACP)) {
-            return false;
-        }
+        if (!add_line(where.console, *rec, is_utf8(*rec) ? CP_UTF8 : CP_ACP)) { return false; }
     }
     return make_room(where.console, batch.size());
 }
 
-void wait_if_alone(terminal where) noexcept
-{
-    if (!where.alone) {
-        return;
-    }
+void wait_if_alone(terminal where) noexcept {
+    if (!where.alone) { return; }
     put_line(pause_message, stdout);
     // Keys pressed before the prompt do not count; the first key pressed after it ends the wait,
     // and so does input that cannot be read.
@@ -149,19 +126,14 @@ void wait_if_alone(terminal where) noexcept
     INPUT_RECORD event{};
     DWORD read = 0;
     while (ReadConsoleInputW(in, &event, 1, &read) != 0 && read == 1 &&
-           (event.EventType != KEY_EVENT || event.Event.KeyEvent.bKeyDown == 0)) {
-    }
+           (event.EventType != KEY_EVENT || event.Event.KeyEvent.bKeyDown == 0)) {}
 }
 
 #else
 
-terminal find_terminal(std::FILE* /*out*/) noexcept
-{
-    return {nullptr, false};
-}
+terminal find_terminal(std::FILE* /*out*/) noexcept { return {nullptr, false}; }
 
-bool write_listing(record* const* list, std::FILE* out, terminal /*where*/) noexcept
-{
+bool write_listing(record* const* list, std::FILE* out, terminal /*where*/) noexcept {
     print_list(list, out);
     return true;
 }

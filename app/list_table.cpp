@@ -13,16 +13,13 @@ namespace {
 // Reads every line of `in`, counting each in `lines`, and appends each line after the header
 // to the empty list `*list`. Returns an empty view after the whole input, or the message for
 // why reading stopped; the records stored so far stay on the list in either case.
-[[nodiscard]] std::string_view read_lines(std::FILE* in, record** list, std::uint64_t& lines) noexcept
-{
+[[nodiscard]] std::string_view read_lines(std::FILE* in, record** list, std::uint64_t& lines) noexcept {
     // The input is read a block at a time into `radek`, and each line is parsed where it lies,
     // its line feed turned into the NUL that ends it: no line is copied, and its length is only
     // bounded by memory.
     std::size_t capacity = read_block;
     auto* radek = static_cast<char*>(std::malloc(capacity));
-    if (radek == nullptr) {
-        return no_memory_message;
-    }
+    if (radek == nullptr) { return no_memory_message; }
     std::size_t start = 0; // the first byte not yet parsed
     std::size_t end = 0;   // the end of the bytes read
     record** tail = list;  // the null link that ends the list: the head, then the last `next`
@@ -41,9 +38,7 @@ namespace {
             }
             continue;
         }
-        if (at_end) {
-            break;
-        }
+        if (at_end) { break; }
         // The bytes read end inside a line: move its start to the front and read on behind it,
         // keeping a byte free for the line feed that ends a last line without one.
         std::memmove(radek, line, end - start);
@@ -61,21 +56,16 @@ namespace {
         const std::size_t got = std::fread(radek + end, 1, capacity - end - 1, in);
         end += got;
         at_end = got == 0; // the input is over, or reading it failed
-        if (at_end && end > 0) {
-            radek[end++] = '\n';
-        }
+        if (at_end && end > 0) { radek[end++] = '\n'; }
     }
     std::free(radek);
-    if (failure.empty() && std::ferror(in) != 0) {
-        failure = read_failed_message;
-    }
+    if (failure.empty() && std::ferror(in) != 0) { failure = read_failed_message; }
     return failure;
 }
 
 } // namespace
 
-int list_table(std::FILE* in, std::FILE* out, terminal where) noexcept
-{
+int list_table(std::FILE* in, std::FILE* out, terminal where) noexcept {
     record* list = nullptr;
     std::uint64_t lines = 0;
     const std::string_view failure = read_lines(in, &list, lines);

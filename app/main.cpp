@@ -19,8 +19,7 @@ constexpr const char* input_name = "tob_10.csv";
 
 // Flushes standard output. Returns `status`, or 1 with a message on the error stream when
 // some of the output was lost.
-[[nodiscard]] int check_output(int status) noexcept
-{
+[[nodiscard]] int check_output(int status) noexcept {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
         put_line(write_failed_message, stderr);
         return 1;
@@ -30,8 +29,7 @@ constexpr const char* input_name = "tob_10.csv";
 
 // Lists the table on standard output, which is `where`. Returns the exit status, standard
 // output not yet checked.
-[[nodiscard]] int list_input(terminal where) noexcept
-{
+[[nodiscard]] int list_input(terminal where) noexcept {
     ask_for_huge_pages(input_name);
     std::FILE* in = std::fopen(input_name, "rb");
     if (in == nullptr) {
@@ -49,8 +47,7 @@ constexpr const char* input_name = "tob_10.csv";
 
 } // namespace
 
-int main()
-{
+int main() {
     // The listing is gathered and written out a bufferful at a time: a stream buffer would only
     // copy it once more, and the messages are a line each.
     (void)std::setvbuf(stdout, nullptr, _IONBF, 0);

@@ -16,7 +16,6 @@ inline constexpr std::string_view pause_message = "Stisknete libovolnou klavesu.
 inline constexpr const char* summary_format = "Nacteno %" PRIu64 " radku\n";
 
 // Writes `text` and a line feed to `out` at once; the stream's error flag records a failure.
-inline void put_line(std::string_view text, std::FILE* out) noexcept
-{
+inline void put_line(std::string_view text, std::FILE* out) noexcept {
     (void)std::fprintf(out, "%.*s\n", static_cast<int>(text.size()), text.data());
 }

@@ -9,8 +9,7 @@
 #include "record_list.hpp"
 #include "table.hpp"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fputs("usage: alloc-floor LINES\n", stderr);
         return 2;
@@ -22,14 +21,10 @@ int main(int argc, char** argv)
     record** tail = &head;
     for (std::size_t i = 0; i < lines; ++i) {
         *tail = static_cast<record*>(std::calloc(1, sizeof(record)));
-        if (*tail == nullptr) {
-            return 1;
-        }
+        if (*tail == nullptr) { return 1; }
         for (std::size_t f = 0; f < bench_fields; ++f) {
             (*tail)->fields[f] = duplicate_string(text.substr(0, field_length(i, f)), text.size() + 1);
-            if ((*tail)->fields[f] == nullptr) {
-                return 1;
-            }
+            if ((*tail)->fields[f] == nullptr) { return 1; }
         }
         tail = &(*tail)->next;
     }

@@ -37,8 +37,7 @@ struct program {
 
 // The listing as awk makes it, from the program's own rules: fields split at the delimiters
 // (awk splits lines at the line feed), the first listed_fields non-empty ones run together.
-std::vector<std::string> awk_argv()
-{
+std::vector<std::string> awk_argv() {
     std::string separators;
     for (const char c : field_delimiters) {
         separators += c == '\n' ? "" : c == '\t' ? "\\t" : c == '\r' ? "\\r" : std::string(1, c);
@@ -51,18 +50,13 @@ std::vector<std::string> awk_argv()
 
 // Runs `p` in `dir` through bench-spawn, with standard output to `out_path`; returns what the
 // program alone cost. Exits when it fails.
-sample run(const std::string& dir, const program& p, const std::string& out_path = "/dev/null")
-{
+sample run(const std::string& dir, const program& p, const std::string& out_path = "/dev/null") {
     std::vector<std::string> words = {BENCH_SPAWN_BINARY};
-    if (p.small_pages) {
-        words.emplace_back("-s");
-    }
+    if (p.small_pages) { words.emplace_back("-s"); }
     words.push_back(out_path);
     words.insert(words.end(), p.argv.begin(), p.argv.end());
     std::vector<char*> pointers;
-    for (std::string& word : words) {
-        pointers.push_back(word.data());
-    }
+    for (std::string& word : words) { pointers.push_back(word.data()); }
     pointers.push_back(nullptr);
     int ends[2];
     if (pipe(ends) != 0) {
@@ -97,15 +91,13 @@ sample run(const std::string& dir, const program& p, const std::string& out_path
     return s;
 }
 
-double median(std::vector<double> values)
-{
+double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::string read_file(const std::string& path)
-{
+std::string read_file(const std::string& path) {
     std::ostringstream bytes;
     bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
@@ -113,13 +105,10 @@ std::string read_file(const std::string& path)
 
 // Writes the benchmark's table of `lines` lines, the header included, as dir/tob_10.csv.
 // Returns its size in bytes.
-std::size_t write_table(const std::string& dir, std::size_t lines)
-{
+std::size_t write_table(const std::string& dir, std::size_t lines) {
     std::filesystem::create_directories(dir);
     std::string table = "c0;c1;c2;c3;c4;c5;c6;c7;c8;c9\n";
-    for (std::size_t i = 1; i < lines; ++i) {
-        append_bench_line(table, i);
-    }
+    for (std::size_t i = 1; i < lines; ++i) { append_bench_line(table, i); }
     std::ofstream(dir + "/tob_10.csv", std::ios::binary) << table;
     return table.size();
 }
@@ -131,8 +120,7 @@ constexpr const char* glibc_huge_pages = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1"
 // pages. This machine's host takes back memory that no process has used for a second or so, and
 // the first touch of such a page costs several times more: the floor first puts every program
 // on memory the machine has just backed, of the kind of page it will ask for.
-sample warm_run(const std::string& dir, const program& timed)
-{
+sample warm_run(const std::string& dir, const program& timed) {
     run(dir, {"warm-up", {ALLOC_FLOOR_LIBC_BINARY, "999999"}, timed.small_pages, glibc_huge_pages});
     return run(dir, timed);
 }
@@ -140,8 +128,7 @@ sample warm_run(const std::string& dir, const program& timed)
 // Times the two builds `a` and `b` of tob-list at a million lines, `runs` rounds, each round
 // running both in turn, which goes first changing from round to round. Returns 1 when their
 // listings differ.
-int compare(long runs, const std::string& a, const std::string& b, const std::string& dir)
-{
+int compare(long runs, const std::string& a, const std::string& b, const std::string& dir) {
     write_table(dir, 1'000'000);
     const program programs[2] = {{"A", {a}}, {"B", {b}}};
     run(dir, programs[0], dir + "/a.out");
@@ -169,8 +156,7 @@ int compare(long runs, const std::string& a, const std::string& b, const std::st
 
 // The programs timed on a table of `lines` lines: tob-list and its floor under each allocator in
 // each regime, then cat and awk.
-std::vector<program> programs_for(std::size_t lines)
-{
+std::vector<program> programs_for(std::size_t lines) {
     const std::string data_lines = std::to_string(lines - 1);
     std::vector<program> programs;
     for (const bool small : {false, true}) {
@@ -191,8 +177,7 @@ std::vector<program> programs_for(std::size_t lines)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     char* end = nullptr;
     const long runs = argc > 1 ? std::strtol(argv[1], &end, 10) : 5;
     if ((argc != 1 && argc != 2 && argc != 4) ||
@@ -222,9 +207,7 @@ int main(int argc, char** argv)
         // Every build of tob-list and awk list alike, or the comparison means nothing.
         std::string listing;
         for (const program& p : programs) {
-            if (p.name.starts_with("floor") || p.name == "cat") {
-                continue;
-            }
+            if (p.name.starts_with("floor") || p.name == "cat") { continue; }
             run(dir, p, dir + "/out");
             const std::string out = read_file(dir + "/out");
             if (!listing.empty() && out != listing) {
@@ -233,9 +216,7 @@ int main(int argc, char** argv)
             }
             listing = out;
         }
-        if (failed != 0) {
-            break;
-        }
+        if (failed != 0) { break; }
         std::vector<std::vector<sample>> samples(programs.size());
         for (long r = 0; r < runs; ++r) {
             for (std::size_t p = 0; p < programs.size(); ++p) {
@@ -246,9 +227,7 @@ int main(int argc, char** argv)
         for (std::size_t p = 0; p < programs.size(); ++p) {
             const auto pick = [&](double sample::*field) {
                 std::vector<double> values;
-                for (const sample& s : samples[p]) {
-                    values.push_back(s.*field);
-                }
+                for (const sample& s : samples[p]) { values.push_back(s.*field); }
                 return median(values);
             };
             const double wall = pick(&sample::wall);
@@ -262,9 +241,7 @@ int main(int argc, char** argv)
         // each round and the median of the rounds printed.
         const auto wall_ratio = [&](std::size_t a, std::size_t b) {
             std::vector<double> ratios;
-            for (long r = 0; r < runs; ++r) {
-                ratios.push_back(samples[a][r].wall / samples[b][r].wall);
-            }
+            for (long r = 0; r < runs; ++r) { ratios.push_back(samples[a][r].wall / samples[b][r].wall); }
             return median(ratios);
         };
         // Rows 0 to 3 on huge pages, 4 to 7 on small ones: tob-list and floor, mimalloc then libc.

@@ -14,15 +14,11 @@
 
 namespace {
 
-double seconds(timeval t)
-{
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
+double seconds(timeval t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const bool small_pages = argc > 1 && std::strcmp(argv[1], "-s") == 0;
     argv += small_pages ? 1 : 0;
     argc -= small_pages ? 1 : 0;
@@ -40,9 +36,7 @@ int main(int argc, char** argv)
     const pid_t pid = fork();
     if (pid == 0) {
         const int out = open(argv[1], O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || dup2(out, 1) < 0) {
-            _exit(126);
-        }
+        if (out < 0 || dup2(out, 1) < 0) { _exit(126); }
         execvp(argv[2], argv + 2);
         _exit(127);
     }

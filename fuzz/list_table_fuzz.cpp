@@ -9,8 +9,7 @@
 #include "reference_listing.hpp"
 #include "require.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string table(reinterpret_cast<const char*>(data), size);
     std::FILE* in = fmemopen(table.data(), table.size(), "r");
     memory_output out;

@@ -9,8 +9,7 @@
 #include "reference_listing.hpp"
 #include "require.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string original(reinterpret_cast<const char*>(data), size);
     std::string line = original; // the NUL after the bytes ends the text
     record* rec = parse_record(line.data(), line.size());

@@ -3,9 +3,6 @@
 
 #include <cstdlib>
 
-inline void require(bool holds)
-{
-    if (!holds) {
-        std::abort();
-    }
+inline void require(bool holds) {
+    if (!holds) { std::abort(); }
 }

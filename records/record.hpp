@@ -31,16 +31,13 @@ struct record {
 // text.data() on, reaches the end of the block, the text is read a word at a time and the bytes
 // after its NUL are copies of those after the text; else they are NULs. The caller owns the
 // copy and releases it with free. Defined here so that the parser's calls are inlined.
-[[nodiscard]] inline char* duplicate_string(std::string_view text, std::size_t readable) noexcept
-{
+[[nodiscard]] inline char* duplicate_string(std::string_view text, std::size_t readable) noexcept {
     // A text too long for whole words and a NUL asks for the largest size, which no allocator
     // grants.
     const std::size_t words = text.size() / sizeof(text_word) + 1;
     const bool fits = text.size() < SIZE_MAX - sizeof(text_word);
     auto* copy = static_cast<text_word*>(std::malloc(fits ? words * sizeof(text_word) : SIZE_MAX));
-    if (copy == nullptr) {
-        return nullptr;
-    }
+    if (copy == nullptr) { return nullptr; }
     if (readable / sizeof(text_word) >= words) {
         // The first word apart, which is all that a short text takes: it is copied with no call
         // and no branch on its size.

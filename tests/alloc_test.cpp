@@ -19,8 +19,7 @@ struct alloc_report {
 };
 
 // Runs the program with the failing allocator preloaded; n = 0 refuses nothing.
-run_result run_failing_from(const std::string& dir, long n, alloc_report& report)
-{
+run_result run_failing_from(const std::string& dir, long n, alloc_report& report) {
     run_options options;
     options.env = {"LD_PRELOAD="s + TOB_FAIL_ALLOC_LIBRARY, "TOB_FAIL_FROM=" + std::to_string(n),
                    "TOB_ALLOC_REPORT=" + dir + "/.alloc"};
@@ -32,8 +31,7 @@ run_result run_failing_from(const std::string& dir, long n, alloc_report& report
     return got;
 }
 
-TEST(AllocationFailure, EveryRefusedAllocationGivesTheMessageAndFreesEverything)
-{
+TEST(AllocationFailure, EveryRefusedAllocationGivesTheMessageAndFreesEverything) {
 #if defined(TOB_SANITIZED)
     GTEST_SKIP() << "a sanitized program allocates through the sanitizer, which no preload can replace";
 #endif
@@ -66,15 +64,12 @@ TEST(AllocationFailure, EveryRefusedAllocationGivesTheMessageAndFreesEverything)
         EXPECT_EQ(got.err, "") << "refused from allocation " << n;
         EXPECT_EQ(report.live, 0) << "refused from allocation " << n;
         EXPECT_TRUE(clean_under_valgrind(got, "refused from allocation " + std::to_string(n), n > 1));
-        if (n == normal.requests + 1) {
-            EXPECT_EQ(got.status, 0) << "nothing was refused";
-        }
+        if (n == normal.requests + 1) { EXPECT_EQ(got.status, 0) << "nothing was refused"; }
     }
     remove_dir(dir);
 }
 
-TEST(AllocationFailure, ProgramUnderAnAddressSpaceLimitReportsIt)
-{
+TEST(AllocationFailure, ProgramUnderAnAddressSpaceLimitReportsIt) {
 #if defined(TOB_SANITIZED)
     GTEST_SKIP() << "the sanitizers reserve more address space than any limit this test could set";
 #else
@@ -89,9 +84,7 @@ TEST(AllocationFailure, ProgramUnderAnAddressSpaceLimitReportsIt)
     }
     // A line of 80 MB cannot be held, and the short line after it can: reading must stop there.
     std::string long_line = "h\n" + std::string(80'000'000, ';') + "\nz\n";
-    for (std::size_t i = 2; i < long_line.size() - 3; i += 2) {
-        long_line[i] = 'a';
-    }
+    for (std::size_t i = 2; i < long_line.size() - 3; i += 2) { long_line[i] = 'a'; }
     for (const std::string* table : {&many_lines, &long_line}) {
         const std::string dir = make_temp_dir();
         write_file(dir + "/tob_10.csv", *table);

@@ -27,40 +27,29 @@ struct e2e_case {
     void (*generate)(e2e_case&) = nullptr;
 };
 
-void PrintTo(const e2e_case& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const e2e_case& c, std::ostream* os) { *os << c.name; }
 
 // A case of bytes in and output out, which runs on Windows too; the others need a directory
 // read as a file, resource limits, /dev/full or SIGPIPE.
-bool plain(const e2e_case& c)
-{
+bool plain(const e2e_case& c) {
     return c.kind != input_kind::directory && c.options.output == output_to::file && c.options.limits.empty();
 }
 
 // `text` as a program writes it in Windows' text mode: every line feed after a carriage return.
-std::string with_crlf(std::string_view text)
-{
+std::string with_crlf(std::string_view text) {
     std::string crlf;
-    for (const char c : text) {
-        crlf += c == '\n' ? "\r\n" : std::string(1, c);
-    }
+    for (const char c : text) { crlf += c == '\n' ? "\r\n" : std::string(1, c); }
     return crlf;
 }
 
-std::string repeat(std::string_view piece, std::size_t times)
-{
+std::string repeat(std::string_view piece, std::size_t times) {
     std::string text;
     text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
-        text += piece;
-    }
+    for (std::size_t i = 0; i < times; ++i) { text += piece; }
     return text;
 }
 
-std::string random_bytes(std::size_t size)
-{
+std::string random_bytes(std::size_t size) {
     std::mt19937 gen(20261208);
     std::uniform_int_distribution<int> byte(0, 255);
     std::string text(size, '\0');
@@ -72,8 +61,7 @@ std::string random_bytes(std::size_t size)
     return text;
 }
 
-std::vector<e2e_case> e2e_cases()
-{
+std::vector<e2e_case> e2e_cases() {
     const std::string long_field = repeat("0123456789", 500);
     const std::string more_fields = "h\n" + numbered_line(record_slots + 3) + "\n";
     std::vector<e2e_case> cases = {
@@ -189,27 +177,19 @@ std::vector<e2e_case> e2e_cases()
 class EndToEnd : public testing::TestWithParam<e2e_case> {};
 
 // Where the outputs are large, say where they part instead of printing them whole.
-testing::AssertionResult same_bytes(const std::string& got, const std::string& want)
-{
-    if (got == want) {
-        return testing::AssertionSuccess();
-    }
+testing::AssertionResult same_bytes(const std::string& got, const std::string& want) {
+    if (got == want) { return testing::AssertionSuccess(); }
     std::size_t at = 0;
-    while (at < got.size() && at < want.size() && got[at] == want[at]) {
-        ++at;
-    }
+    while (at < got.size() && at < want.size() && got[at] == want[at]) { ++at; }
     return testing::AssertionFailure()
            << "got " << got.size() << " bytes, want " << want.size() << "; first difference at byte " << at
            << ": got \"" << testing::PrintToString(got.substr(at, 40)) << "\", want \""
            << testing::PrintToString(want.substr(at, 40)) << "\"";
 }
 
-TEST_P(EndToEnd, ExactOutputAndStatus)
-{
+TEST_P(EndToEnd, ExactOutputAndStatus) {
     e2e_case c = GetParam();
-    if (c.generate != nullptr) {
-        c.generate(c);
-    }
+    if (c.generate != nullptr) { c.generate(c); }
     for (const auto& [resource, value] : c.options.limits) {
         if (emulator() != nullptr && (resource == RLIMIT_AS || resource == RLIMIT_STACK)) {
             GTEST_SKIP() << emulator()
@@ -217,9 +197,7 @@ TEST_P(EndToEnd, ExactOutputAndStatus)
         }
     }
     if (windows_program() != nullptr) {
-        if (!plain(c)) {
-            GTEST_SKIP() << "runs on Linux only";
-        }
+        if (!plain(c)) { GTEST_SKIP() << "runs on Linux only"; }
         c.out = with_crlf(c.out);
         c.err = with_crlf(c.err);
     }

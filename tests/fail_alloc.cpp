@@ -23,13 +23,11 @@ long fail_from = 0;      // the first request to fail, or 0 for none
 long live = 0;           // blocks handed out and not yet freed
 bool in_program = false; // this process is tob-list, not a launcher that loaded this too
 
-template <typename F> void find(F& next, const char* name)
-{
+template <typename F> void find(F& next, const char* name) {
     next = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-void resolve()
-{
+void resolve() {
     if (next_free == nullptr) {
         find(next_malloc, "malloc");
         find(next_calloc, "calloc");
@@ -37,32 +35,25 @@ void resolve()
         find(next_free, "free");
         in_program = std::strcmp(program_invocation_short_name, "tob-list") == 0;
         const char* from = std::getenv("TOB_FAIL_FROM");
-        if (from != nullptr && in_program) {
-            fail_from = std::atol(from);
-        }
+        if (from != nullptr && in_program) { fail_from = std::atol(from); }
     }
 }
 
 // Counts a request; true, with errno set, when it is to fail.
-bool refuse()
-{
+bool refuse() {
     resolve();
     ++requests;
-    if (fail_from == 0 || requests < fail_from) {
-        return false;
-    }
+    if (fail_from == 0 || requests < fail_from) { return false; }
     errno = ENOMEM;
     return true;
 }
 
-void* counted(void* block)
-{
+void* counted(void* block) {
     live += block != nullptr ? 1 : 0;
     return block;
 }
 
-void report()
-{
+void report() {
     const char* path = std::getenv("TOB_ALLOC_REPORT");
     Dl_info where{};
     if (path != nullptr && in_program && dladdr(reinterpret_cast<void*>(next_malloc), &where) != 0) {
@@ -75,8 +66,7 @@ void report()
 using main_function = int (*)(int, char**, char**);
 main_function program_main;
 
-int reported_main(int argc, char** argv, char** envp)
-{
+int reported_main(int argc, char** argv, char** envp) {
     const int status = program_main(argc, argv, envp);
     report();
     fail_from = 0;
@@ -89,37 +79,28 @@ extern "C" {
 
 // The C library's start, which calls main: here it calls reported_main instead.
 int __libc_start_main(main_function main, int argc, char** argv, void (*init)(), void (*fini)(),
-                      void (*rtld_fini)(), void* stack_end)
-{
+                      void (*rtld_fini)(), void* stack_end) {
     using start_function = int (*)(main_function, int, char**, void (*)(), void (*)(), void (*)(), void*);
     program_main = main;
     auto* next_start = reinterpret_cast<start_function>(dlsym(RTLD_NEXT, "__libc_start_main"));
     return next_start(reported_main, argc, argv, init, fini, rtld_fini, stack_end);
 }
 
-void* malloc(std::size_t size)
-{
-    return refuse() ? nullptr : counted(next_malloc(size));
-}
+void* malloc(std::size_t size) { return refuse() ? nullptr : counted(next_malloc(size)); }
 
-void* calloc(std::size_t count, std::size_t size)
-{
+void* calloc(std::size_t count, std::size_t size) {
     return refuse() ? nullptr : counted(next_calloc(count, size));
 }
 
-void* realloc(void* block, std::size_t size)
-{
-    if (refuse()) {
-        return nullptr;
-    }
+void* realloc(void* block, std::size_t size) {
+    if (refuse()) { return nullptr; }
     // The program never shrinks a block to nothing, which glibc and mimalloc treat apart.
     void* moved = next_realloc(block, size);
     live += block == nullptr && moved != nullptr ? 1 : 0;
     return moved;
 }
 
-void free(void* block)
-{
+void free(void* block) {
     resolve();
     live -= block != nullptr ? 1 : 0;
     next_free(block);

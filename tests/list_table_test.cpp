@@ -18,8 +18,7 @@ struct failing_source {
     bool failed = false;
 };
 
-ssize_t failing_read(void* cookie, char* buf, std::size_t size)
-{
+ssize_t failing_read(void* cookie, char* buf, std::size_t size) {
     auto* source = static_cast<failing_source*>(cookie);
     if (source->pos == source->fail_at && !source->failed) {
         source->failed = true;
@@ -33,8 +32,7 @@ ssize_t failing_read(void* cookie, char* buf, std::size_t size)
     return static_cast<ssize_t>(count);
 }
 
-TEST(ListTable, ReadErrorGivesTheMessageInsteadOfAListing)
-{
+TEST(ListTable, ReadErrorGivesTheMessageInsteadOfAListing) {
     const std::string text = "h\n" + std::string(read_block + 10, 'a') + "\nb;c\nd\n";
     // Before the first byte, inside the header, inside a line longer than a read, and before
     // the last byte.

@@ -13,20 +13,14 @@ struct memory_output {
     memory_output() = default;
     memory_output(const memory_output&) = delete;
     memory_output& operator=(const memory_output&) = delete;
-    ~memory_output()
-    {
-        if (file != nullptr) {
-            std::fclose(file);
-        }
+    ~memory_output() {
+        if (file != nullptr) { std::fclose(file); }
         std::free(bytes);
     }
 
     // Everything written so far.
-    std::string text()
-    {
-        if (file == nullptr || std::fflush(file) != 0) {
-            return {};
-        }
+    std::string text() {
+        if (file == nullptr || std::fflush(file) != 0) { return {}; }
         return {bytes, size};
     }
 };

@@ -13,8 +13,7 @@ namespace {
 // A list made by appending each line in turn at its tail, released at the end of the test.
 struct test_list {
     record* head = nullptr;
-    explicit test_list(const std::vector<std::string>& lines)
-    {
+    explicit test_list(const std::vector<std::string>& lines) {
         record** tail = &head;
         for (std::string line : lines) {
             EXPECT_TRUE(append_record(tail, line.data(), line.size()));
@@ -26,8 +25,7 @@ struct test_list {
     ~test_list() { free_list(&head); }
 };
 
-std::string listing(record* const* list)
-{
+std::string listing(record* const* list) {
     memory_output out;
     if (out.file == nullptr) {
         ADD_FAILURE() << "open_memstream failed";
@@ -37,13 +35,10 @@ std::string listing(record* const* list)
     return out.text();
 }
 
-TEST(PrintList, WritesTheListedFieldsOfEachRecordRunTogether)
-{
+TEST(PrintList, WritesTheListedFieldsOfEachRecordRunTogether) {
     const std::string more_fields = numbered_line(listed_fields + 2);
     std::string listed;
-    for (std::size_t k = 0; k < listed_fields; ++k) {
-        listed += reference_fields(more_fields)[k];
-    }
+    for (std::size_t k = 0; k < listed_fields; ++k) { listed += reference_fields(more_fields)[k]; }
     const struct {
         std::vector<std::string> lines;
         std::string out;
@@ -67,8 +62,7 @@ struct failing_sink {
     std::size_t offered = 0;
 };
 
-ssize_t failing_write(void* cookie, const char* /*buf*/, std::size_t size)
-{
+ssize_t failing_write(void* cookie, const char* /*buf*/, std::size_t size) {
     auto* sink = static_cast<failing_sink*>(cookie);
     sink->offered += size;
     const std::size_t taken = std::min(size, sink->room);
@@ -76,8 +70,7 @@ ssize_t failing_write(void* cookie, const char* /*buf*/, std::size_t size)
     return taken > 0 ? static_cast<ssize_t>(taken) : -1;
 }
 
-TEST(PrintList, StopsAtTheFirstFailedWrite)
-{
+TEST(PrintList, StopsAtTheFirstFailedWrite) {
     // Lines of fields, and empty lines, which end where no field is written.
     for (const char* line : {"abc;def;ghi", ""}) {
         const test_list list(std::vector<std::string>(200'000, line));
@@ -93,8 +86,7 @@ TEST(PrintList, StopsAtTheFirstFailedWrite)
     }
 }
 
-TEST(RecordList, AppendsInOrderAndFindsTheLast)
-{
+TEST(RecordList, AppendsInOrderAndFindsTheLast) {
     record* head = nullptr;
     EXPECT_EQ(find_last(&head), nullptr);
     std::string first = "one";

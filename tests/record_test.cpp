@@ -21,15 +21,10 @@ struct text_deleter {
 };
 using text_ptr = std::unique_ptr<char, text_deleter>;
 
-std::vector<std::string> stored_fields(const record& rec)
-{
+std::vector<std::string> stored_fields(const record& rec) {
     std::vector<std::string> fields;
-    for (const char* text : rec.fields) {
-        fields.emplace_back(text == nullptr ? "<null>" : text);
-    }
-    while (!fields.empty() && fields.back() == "<null>") {
-        fields.pop_back();
-    }
+    for (const char* text : rec.fields) { fields.emplace_back(text == nullptr ? "<null>" : text); }
+    while (!fields.empty() && fields.back() == "<null>") { fields.pop_back(); }
     return fields;
 }
 
@@ -38,8 +33,7 @@ struct parse_case {
     std::vector<std::string> fields; // slots from 0; every later slot is null
 };
 
-TEST(ParseRecord, StoresTheLinesNonEmptyFieldsInOrder)
-{
+TEST(ParseRecord, StoresTheLinesNonEmptyFieldsInOrder) {
     const std::string more_fields = numbered_line(record_slots + 3);
     std::vector<std::string> kept = reference_fields(more_fields);
     kept.resize(record_slots);
@@ -73,8 +67,7 @@ TEST(ParseRecord, StoresTheLinesNonEmptyFieldsInOrder)
     }
 }
 
-TEST(ParseRecord, CopiesFieldsOutOfTheLine)
-{
+TEST(ParseRecord, CopiesFieldsOutOfTheLine) {
     std::string line = "alpha;beta\n";
     const record_ptr rec(parse_record(line.data(), line.size()));
     ASSERT_NE(rec, nullptr);
@@ -85,8 +78,7 @@ TEST(ParseRecord, CopiesFieldsOutOfTheLine)
     EXPECT_STREQ(rec->fields[1], "beta");
 }
 
-TEST(DuplicateString, CopiesIntoWholeWordsEndingInNul)
-{
+TEST(DuplicateString, CopiesIntoWholeWordsEndingInNul) {
     constexpr std::size_t word = sizeof(text_word);
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{1}, word - 1, word, word + 1, 100'000 * word}) {

@@ -2,8 +2,7 @@
 
 #include "record_list.hpp"
 
-std::vector<std::string> reference_fields(std::string_view line)
-{
+std::vector<std::string> reference_fields(std::string_view line) {
     const std::string_view text = line.substr(0, line.find('\0'));
     std::vector<std::string> fields;
     std::string token;
@@ -19,8 +18,7 @@ std::vector<std::string> reference_fields(std::string_view line)
     return fields;
 }
 
-std::string expected_listing(std::string_view input)
-{
+std::string expected_listing(std::string_view input) {
     // Physical lines, each without its line feed; a last line without one still counts.
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start < input.size();) {
@@ -32,19 +30,14 @@ std::string expected_listing(std::string_view input)
     std::string listing;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> fields = reference_fields(lines[i]);
-        for (std::size_t k = 0; k < fields.size() && k < listed_fields; ++k) {
-            listing += fields[k];
-        }
+        for (std::size_t k = 0; k < fields.size() && k < listed_fields; ++k) { listing += fields[k]; }
         listing += '\n';
     }
-    if (lines.size() < 2) {
-        listing = "Seznam je prazdny\n";
-    }
+    if (lines.size() < 2) { listing = "Seznam je prazdny\n"; }
     return listing + "Nacteno " + std::to_string(lines.size()) + " radku\n";
 }
 
-std::string numbered_line(std::size_t count)
-{
+std::string numbered_line(std::size_t count) {
     std::string line = "1";
     for (std::size_t k = 2; k <= count; ++k) {
         line += ';';

@@ -12,44 +12,30 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-std::string make_temp_dir()
-{
+std::string make_temp_dir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tob-list-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
+    if (mkdtemp(pattern.data()) == nullptr) { throw std::runtime_error("mkdtemp failed"); }
     return pattern;
 }
 
-void remove_dir(const std::string& dir)
-{
-    std::filesystem::remove_all(dir);
-}
+void remove_dir(const std::string& dir) { std::filesystem::remove_all(dir); }
 
-void write_file(const std::string& path, std::string_view bytes)
-{
+void write_file(const std::string& path, std::string_view bytes) {
     std::ofstream file(path, std::ios::binary);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file) {
-        throw std::runtime_error("cannot write " + path);
-    }
+    if (!file) { throw std::runtime_error("cannot write " + path); }
 }
 
-std::string read_file(const std::string& path)
-{
+std::string read_file(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
 }
 
-const char* windows_program()
-{
-    return std::getenv("TOB_LIST_WINDOWS_EXE");
-}
+const char* windows_program() { return std::getenv("TOB_LIST_WINDOWS_EXE"); }
 
-const char* emulator()
-{
+const char* emulator() {
 #if defined(TOB_EMULATOR)
     return TOB_EMULATOR;
 #else
@@ -57,8 +43,7 @@ const char* emulator()
 #endif
 }
 
-run_result run_program(const std::string& dir, const run_options& options)
-{
+run_result run_program(const std::string& dir, const run_options& options) {
     const std::string valgrind_log = dir + "/.valgrind";
     const bool under_valgrind =
         std::getenv("TOB_LIST_VALGRIND") != nullptr && windows_program() == nullptr && emulator() == nullptr;
@@ -76,31 +61,23 @@ run_result run_program(const std::string& dir, const run_options& options)
         // A program that waited for a key here would hang: a time limit makes it a failure.
         words.insert(words.end(), {"timeout", "-k", "10", "120", "wine", windows_program()});
     } else {
-        if (emulator() != nullptr) {
-            words.emplace_back(emulator());
-        }
+        if (emulator() != nullptr) { words.emplace_back(emulator()); }
         words.emplace_back(TOB_LIST_BINARY);
     }
     words.insert(words.end(), options.args.begin(), options.args.end());
     std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
+    for (std::string& word : words) { argv.push_back(word.data()); }
     argv.push_back(nullptr);
 
     const std::string out_path = dir + "/.stdout";
     const std::string err_path = dir + "/.stderr";
     const pid_t pid = fork();
-    if (pid < 0) {
-        throw std::runtime_error("fork failed");
-    }
+    if (pid < 0) { throw std::runtime_error("fork failed"); }
     if (pid == 0) {
         int out = -1;
         if (options.output == output_to::closed_pipe) {
             std::array<int, 2> ends{};
-            if (pipe(ends.data()) == 0 && close(ends[0]) == 0) {
-                out = ends[1];
-            }
+            if (pipe(ends.data()) == 0 && close(ends[0]) == 0) { out = ends[1]; }
             signal(SIGPIPE, SIG_DFL); // as from a shell, whatever the test runner set
         } else {
             const char* path = options.output == output_to::dev_full ? "/dev/full" : out_path.c_str();
@@ -118,17 +95,13 @@ run_result run_program(const std::string& dir, const run_options& options)
         signal(SIGXFSZ, SIG_IGN);
         for (const auto& [resource, value] : options.limits) {
             const rlimit limit{value, value};
-            if (setrlimit(resource, &limit) != 0) {
-                _exit(126);
-            }
+            if (setrlimit(resource, &limit) != 0) { _exit(126); }
         }
         execvp(argv[0], argv.data());
         _exit(127);
     }
     int wstatus = 0;
-    if (waitpid(pid, &wstatus, 0) != pid) {
-        throw std::runtime_error("waitpid failed");
-    }
+    if (waitpid(pid, &wstatus, 0) != pid) { throw std::runtime_error("waitpid failed"); }
     run_result result{};
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     result.out = options.output == output_to::file ? read_file(out_path) : "";
@@ -142,12 +115,10 @@ run_result run_program(const std::string& dir, const run_options& options)
     return result;
 }
 
-testing::AssertionResult clean_under_valgrind(const run_result& got, const std::string& name, bool allocates)
-{
+testing::AssertionResult clean_under_valgrind(const run_result& got, const std::string& name,
+                                              bool allocates) {
     const std::string& report = got.valgrind;
-    if (report.empty()) {
-        return testing::AssertionSuccess();
-    }
+    if (report.empty()) { return testing::AssertionSuccess(); }
     const auto line_of = [&](const char* key) {
         const std::size_t at = report.find(key);
         return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
