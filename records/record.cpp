@@ -4,21 +4,18 @@
 
 namespace {
 
-// A table with an entry for every byte value: true for the delimiters, and for NUL when asked.
-constexpr std::array<bool, 256> byte_table(bool with_nul) {
-    std::array<bool, 256> table{};
-    for (const char c : field_delimiters) { table[static_cast<unsigned char>(c)] = true; }
-    table[0] = with_nul;
-    return table;
-}
+// What each byte value is to the parser: most bytes are field text; the delimiters separate
+// fields, and the NUL after the line ends the last one.
+enum class byte_kind : unsigned char { text, delimiter, line_end };
 
-// Bytes skipped between fields, and bytes that end a field.
-constexpr std::array<bool, 256> separates = byte_table(false);
-constexpr std::array<bool, 256> ends_field = byte_table(true);
+constexpr std::array<byte_kind, 256> byte_kinds = [] {
+    std::array<byte_kind, 256> kinds{};
+    for (const char c : field_delimiters) { kinds[static_cast<unsigned char>(c)] = byte_kind::delimiter; }
+    kinds[0] = byte_kind::line_end;
+    return kinds;
+}();
 
-[[nodiscard]] bool in(const std::array<bool, 256>& table, char c) noexcept {
-    return table[static_cast<unsigned char>(c)];
-}
+[[nodiscard]] byte_kind kind_of(char c) noexcept { return byte_kinds[static_cast<unsigned char>(c)]; }
 
 } // namespace
 
@@ -29,10 +26,10 @@ record* parse_record(char* line, std::size_t size) noexcept {
     char* pos = line;
     const char* const last = line + size; // the NUL after the line, which may be read too
     for (char*& slot : rec->fields) {
-        while (in(separates, *pos)) { ++pos; }
+        while (kind_of(*pos) == byte_kind::delimiter) { ++pos; }
         if (*pos == '\0') { break; }
         char* end = pos + 1;
-        while (!in(ends_field, *end)) { ++end; }
+        while (kind_of(*end) == byte_kind::text) { ++end; }
         slot = duplicate_string({pos, static_cast<std::size_t>(end - pos)},
                                 static_cast<std::size_t>(last - pos) + 1);
         if (slot == nullptr) {

@@ -28,26 +28,23 @@ struct record {
 
 // Returns a new heap copy of `text` followed by a NUL, in a block of whole text_words, or null
 // when it cannot be allocated. When `readable`, the number of bytes that may be read from
-// text.data() on, reaches the end of the block, the text is read a word at a time and the bytes
-// after its NUL are copies of those after the text; else they are NULs. The caller owns the
-// copy and releases it with free. Defined here so that the parser's calls are inlined.
+// text.data() on, reaches the end of the block, the block is copied whole from the text, and the
+// bytes after its NUL are copies of those after the text; else they are NULs. The caller owns
+// the copy and releases it with free. Defined here so that the parser's calls are inlined.
 [[nodiscard]] inline char* duplicate_string(std::string_view text, std::size_t readable) noexcept {
     // A text too long for whole words and a NUL asks for the largest size, which no allocator
     // grants.
     const std::size_t words = text.size() / sizeof(text_word) + 1;
-    const bool fits = text.size() < SIZE_MAX - sizeof(text_word);
-    auto* copy = static_cast<text_word*>(std::malloc(fits ? words * sizeof(text_word) : SIZE_MAX));
+    const std::size_t block =
+        text.size() < SIZE_MAX - sizeof(text_word) ? words * sizeof(text_word) : SIZE_MAX;
+    auto* copy = static_cast<text_word*>(std::malloc(block));
     if (copy == nullptr) { return nullptr; }
-    if (readable / sizeof(text_word) >= words) {
-        // The first word apart, which is all that a short text takes: it is copied with no call
-        // and no branch on its size.
-        text_word w = 0;
-        std::memcpy(&w, text.data(), sizeof w);
-        copy[0] = w;
-        for (std::size_t k = 1; k < words; ++k) {
-            std::memcpy(&w, text.data() + k * sizeof w, sizeof w);
-            copy[k] = w;
-        }
+    if (readable >= block) {
+        // The first word apart, which is all that a short text takes: it is copied with no call.
+        text_word first = 0;
+        std::memcpy(&first, text.data(), sizeof first);
+        copy[0] = first;
+        if (words > 1) { std::memcpy(copy + 1, text.data() + sizeof first, block - sizeof first); }
     } else {
         copy[words - 1] = 0;
         std::memcpy(copy, text.data(), text.size());
