@@ -42,16 +42,14 @@ DWORD used = 0;                        // characters waiting in `batch`
     std::size_t at = piece_size; // the first byte left out
     if (code_page == CP_UTF8) {
         // Back over at most three continuation bytes to the byte that starts their character.
-        for (int back = 0; back < 3 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++back) {
-            --at;
-        }
+        while (at > piece_size - 3 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) { --at; }
         return at;
     }
-    for (at = 0;;) {
-        const std::size_t step = IsDBCSLeadByteEx(code_page, static_cast<BYTE>(text[at])) != 0 ? 2 : 1;
-        if (at + step > piece_size) { return at; }
-        at += step;
+    // Walk from the start, a lead byte and the byte after it being one character.
+    for (at = 0; at < piece_size;) {
+        at += IsDBCSLeadByteEx(code_page, static_cast<BYTE>(text[at])) != 0 ? 2 : 1;
     }
+    return at > piece_size ? at - 2 : at; // a lead byte last in the piece waits for the next
 }
 
 // True when every listed field of `rec` is valid UTF-8.
@@ -60,10 +58,9 @@ DWORD used = 0;                        // characters waiting in `batch`
         const char* text = rec.fields[k];
         for (std::size_t size = std::strlen(text), n = 0; size > 0; text += n, size -= n) {
             n = piece(text, size, CP_UTF8);
-            if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, static_cast<int>(n), nullptr, 0) ==
-                0) {
-                return false;
-            }
+            const int chars =
+                MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, static_cast<int>(n), nullptr, 0);
+            if (chars == 0) { return false; }
         }
     }
     return true;

@@ -17,18 +17,7 @@ namespace {
 
 constexpr const char* input_name = "tob_10.csv";
 
-// Flushes standard output. Returns `status`, or 1 with a message on the error stream when
-// some of the output was lost.
-[[nodiscard]] int check_output(int status) noexcept {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        put_line(write_failed_message, stderr);
-        return 1;
-    }
-    return status;
-}
-
-// Lists the table on standard output, which is `where`. Returns the exit status, standard
-// output not yet checked.
+// Lists the table on standard output, which is `where`. Returns the exit status.
 [[nodiscard]] int list_input(terminal where) noexcept {
     ask_for_huge_pages(input_name);
     std::FILE* in = std::fopen(input_name, "rb");
@@ -52,7 +41,11 @@ int main() {
     // copy it once more, and the messages are a line each.
     (void)std::setvbuf(stdout, nullptr, _IONBF, 0);
     const terminal where = find_terminal(stdout);
-    const int status = check_output(list_input(where));
+    int status = list_input(where);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) { // some of the output was lost
+        put_line(write_failed_message, stderr);
+        status = 1;
+    }
     wait_if_alone(where);
     return status;
 }

@@ -1,28 +1,32 @@
 #!/usr/bin/env bash
 # Runs tob-list.exe under Wine on a console (a tmux pane) in a Czech locale and checks what the
 # console shows: one Czech text saved three ways (Windows-1250, UTF-8 with a byte-order mark,
-# UTF-8 without) must show as that text; a listing longer than the program's console batch, and
-# an empty list, must show exactly. Alone on its console, as after a double-click, the program
-# must then prompt and wait for a key, also after a message; started through cmd it must not.
+# UTF-8 without) must show as that text, and Japanese in Shift JIS in a Japanese locale; a
+# listing longer than the program's console batch, and an empty list, must show exactly. Alone
+# on its console, as after a double-click, the program must then prompt and wait for a key, also
+# after a message; started through cmd it must not.
 # Usage: tests/wine-console.sh PROGRAM.EXE (Wine's prefix from WINEPREFIX). Needs wine, tmux,
-# iconv and the cs_CZ.UTF-8 locale.
+# iconv and the cs_CZ.UTF-8 and ja_JP.UTF-8 locales.
 set -euo pipefail
 exe=$(realpath "$1")
 source_dir=$(realpath "$(dirname "$0")/..")
-locale -a | grep -qx 'cs_CZ.utf8' ||
-    { echo "the locale cs_CZ.UTF-8 is not generated, and without it Wine shows only ASCII"; exit 1; }
+for locale in cs_CZ ja_JP; do
+    locale -a | grep -qx "$locale.utf8" ||
+        { echo "the locale $locale.UTF-8 is not generated, and without it Wine shows only ASCII"; exit 1; }
+done
 work=$(mktemp -d)
 socket="tob-console-$$"
 trap 'tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
+lang=cs_CZ.UTF-8
 prompt=$(sed -n 's/.*pause_message = "\(.*\)";/\1/p' "$source_dir/app/messages.hpp")
 
-# Runs the program in the folder $work/$1 on a console 200 columns wide, then the shell command
-# $2 if given, and prints what the console shows, "status=N" after each. The program must show
-# the prompt, still be running 2 s later, and end with the key sent to it.
+# Runs the program in the folder $work/$1 on a console 200 columns wide in the locale $lang,
+# then the shell command $2 if given, and prints what the console shows, "status=N" after each.
+# The program must show the prompt, still be running 2 s later, and end with the key sent to it.
 show() {
     tmux -L "$socket" -f /dev/null new-session -d -s "$1" -x 200 -y 40 \
-        "cd '$work/$1' && export LANG=cs_CZ.UTF-8 LC_ALL=cs_CZ.UTF-8 && wine '$exe'; echo status=\$?; ${2:-}
+        "cd '$work/$1' && export LANG=$lang LC_ALL=$lang && wine '$exe'; echo status=\$?; ${2:-}
         tmux -L '$socket' wait-for -S '$1'; sleep 60"
     local waited=0
     until tmux -L "$socket" capture-pane -p -S - -t "$1" | grep -q -x -F "$prompt"; do
@@ -35,6 +39,11 @@ show() {
     timeout 30 tmux -L "$socket" wait-for "$1" || { echo "$1: did not end within 30 s of the key"; exit 1; }
     tmux -L "$socket" capture-pane -p -S - -t "$1" | sed '/^$/d'
     tmux -L "$socket" kill-session -t "$1"
+}
+
+# Wine's console wraps a long line itself: joins the rows of the line that starts with D.
+join_long() {
+    awk '/^D/ { long = 1 } long && !/^Nacteno/ { printf "%s", $0; next } long { long = 0; print "" } { print }'
 }
 
 failed=0
@@ -61,11 +70,16 @@ for table in cp1250 utf8-bom utf8; do
     utf8-bom) printf '\xef\xbb\xbf' && cat "$work/text" ;;
     utf8) cat "$work/text" ;;
     esac >"$work/$table/tob_10.csv"
-    # Wine's console wraps the long line itself: it is compared with its pieces joined.
-    got=$(show "$table" | awk '/^D/ { long = 1 } long && !/^Nacteno/ { printf "%s", $0; next }
-        long { long = 0; print "" } { print }')
-    check "$table" "$got" "$want"
+    check "$table" "$(show "$table" | join_long)" "$want"
 done
+
+# A Japanese locale, whose ANSI code page has characters of two bytes: the long field starts at
+# an odd byte, so that the last byte of its first piece is a lead byte, which must go with the
+# byte after it into the next piece.
+long="D$(printf '日本語の表%.0s' {1..120})"
+mkdir "$work/sjis"
+printf 'kod;text\nA1;日本語\n%s\n' "$long" | iconv -f UTF-8 -t SHIFT_JIS >"$work/sjis/tob_10.csv"
+check sjis "$(lang=ja_JP.UTF-8 show sjis | join_long)" "$(printf 'A1日本語\n%s\nNacteno 3 radku\n%s\nstatus=0' "$long" "$prompt")"
 
 # Lines of one field that fill the console batch exactly, line ends included; then lines whose
 # characters fill it exactly, so that the last line end goes to the next batch; then lines whose
