@@ -90,7 +90,7 @@ TEST(DuplicateString, CopiesIntoWholeWordsEndingInNul) {
         ASSERT_NE(alone, nullptr);
         EXPECT_EQ(std::string_view(alone.get(), block), std::string(text) + std::string(block - size, '\0'))
             << size;
-        // The rest of the source readable too: read a word at a time.
+        // The rest of the source readable too: the whole block is copied from it.
         const text_ptr words(duplicate_string(text, source.size() + 1));
         ASSERT_NE(words, nullptr);
         EXPECT_EQ(std::string_view(words.get(), size + 1), std::string(text) + '\0') << size;
