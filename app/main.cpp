@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "huge_pages.hpp"
 #include "list_table.hpp"
 #include "messages.hpp"
 
@@ -19,7 +18,6 @@ constexpr const char* input_name = "tob_10.csv";
 
 // Lists the table on standard output, which is `where`. Returns the exit status.
 [[nodiscard]] int list_input(terminal where) noexcept {
-    ask_for_huge_pages(input_name);
     std::FILE* in = std::fopen(input_name, "rb");
     if (in == nullptr) {
         // fopen allocates its stream, so a lack of memory is not the file's fault.
