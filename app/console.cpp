@@ -1,6 +1,7 @@
 #include "console.hpp"
 
 #if defined(_WIN32)
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <io.h>
@@ -13,11 +14,13 @@ namespace {
 // A console decodes the bytes written to it in its own code page, which is not the table's, so
 // the fields are turned into UTF-16 a piece at a time and written with WriteConsoleW. Its calls
 // are slow, so lines go out in batches.
-constexpr std::size_t piece_size = 1024; // bytes turned into characters at a time
-constexpr std::size_t batch_size = 8192; // characters written at a time
-static_assert(batch_size >= piece_size + 2, "a batch holds a whole piece and a line end");
-std::array<wchar_t, batch_size> batch; // static: listing never needs the heap
-DWORD used = 0;                        // characters waiting in `batch`
+constexpr std::size_t piece_size = 1024;                       // bytes turned into characters at a time
+constexpr std::size_t batch_size = 8192;                       // characters written at a time
+constexpr std::size_t shown_size = sizeof(control_text::text); // characters a character may become
+static_assert(batch_size >= piece_size * shown_size + 2, "a batch holds a whole piece shown, and a line end");
+std::array<wchar_t, piece_size> piece_chars; // static, as the batch: listing never needs the heap
+std::array<wchar_t, batch_size> batch;
+DWORD used = 0; // characters waiting in `batch`
 
 // Writes out the waiting characters to the console `con` when fewer than `count` more would fit
 // after them. Returns false when the console refused them.
@@ -52,32 +55,29 @@ DWORD used = 0;                        // characters waiting in `batch`
     return at > piece_size ? at - 2 : at; // a lead byte last in the piece waits for the next
 }
 
-// True when every listed field of `rec` is valid UTF-8.
-[[nodiscard]] bool is_utf8(const record& rec) noexcept {
-    for (std::size_t k = 0; k < listed_fields && rec.fields[k] != nullptr; ++k) {
-        const char* text = rec.fields[k];
-        for (std::size_t size = std::strlen(text), n = 0; size > 0; text += n, size -= n) {
-            n = piece(text, size, CP_UTF8);
-            const int chars =
-                MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, static_cast<int>(n), nullptr, 0);
-            if (chars == 0) { return false; }
-        }
-    }
-    return true;
-}
-
-// Adds the listed fields of `rec`, read in `code_page`, and a line end to the batch. Returns
-// false when the console refused a write.
+// Adds the listed fields of `rec`, read in `code_page`, and a line end to the batch, each control
+// character as show_control's text. Returns false when the console refused a write.
 [[nodiscard]] bool add_line(HANDLE con, const record& rec, UINT code_page) noexcept {
     for (std::size_t k = 0; k < listed_fields && rec.fields[k] != nullptr; ++k) {
         const char* text = rec.fields[k];
         for (std::size_t size = std::strlen(text), n = 0; size > 0; text += n, size -= n) {
             n = piece(text, size, code_page);
             // A piece never makes more characters than it has bytes.
-            if (!make_room(con, n)) { return false; }
-            used += static_cast<DWORD>(MultiByteToWideChar(code_page, 0, text, static_cast<int>(n),
-                                                           batch.data() + used,
-                                                           static_cast<int>(batch.size() - used)));
+            const auto chars = static_cast<std::size_t>(
+                MultiByteToWideChar(code_page, 0, text, static_cast<int>(n), piece_chars.data(),
+                                    static_cast<int>(piece_chars.size())));
+            std::size_t room = 0;
+            for (std::size_t i = 0; i < chars; ++i) {
+                room += std::max<std::size_t>(1, show_control(piece_chars[i]).size);
+            }
+            if (!make_room(con, room)) { return false; }
+            for (std::size_t i = 0; i < chars; ++i) {
+                const control_text shown = show_control(piece_chars[i]);
+                if (shown.size == 0) { batch[used++] = piece_chars[i]; }
+                for (std::size_t j = 0; j < shown.size; ++j) {
+                    batch[used++] = static_cast<wchar_t>(shown.text[j]);
+                }
+            }
         }
     }
     if (!make_room(con, 2)) { return false; }
@@ -92,13 +92,13 @@ terminal find_terminal(std::FILE* out) noexcept {
     const int fd = _fileno(out);
     HANDLE con = fd >= 0 ? reinterpret_cast<HANDLE>(_get_osfhandle(fd)) : INVALID_HANDLE_VALUE;
     DWORD mode = 0;
-    if (GetConsoleMode(con, &mode) == 0) { return {nullptr, false}; }
+    if (GetConsoleMode(con, &mode) == 0) { return {false, nullptr, false}; }
     // A process has one console at most, so an input that is a console is this one. The list
     // holds this program and whatever shell or program shares the console with it.
     std::array<DWORD, 2> processes{};
     const bool alone = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 &&
                        GetConsoleProcessList(processes.data(), static_cast<DWORD>(processes.size())) == 1;
-    return {con, alone};
+    return {true, con, alone};
 }
 
 bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept {
@@ -108,7 +108,7 @@ bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept
     }
     (void)std::fflush(out); // what the stream holds goes first; its error flag keeps a failure
     for (const record* rec = *list; rec != nullptr; rec = rec->next) {
-        if (!add_line(where.console, *rec, is_utf8(*rec) ? CP_UTF8 : CP_ACP)) { return false; }
+        if (!add_line(where.console, *rec, listed_utf8(*rec) ? CP_UTF8 : CP_ACP)) { return false; }
     }
     return make_room(where.console, batch.size());
 }
@@ -127,11 +127,15 @@ void wait_if_alone(terminal where) noexcept {
 }
 
 #else
+#include <unistd.h>
 
-terminal find_terminal(std::FILE* /*out*/) noexcept { return {nullptr, false}; }
+terminal find_terminal(std::FILE* out) noexcept {
+    const int fd = fileno(out);
+    return {fd >= 0 && isatty(fd) == 1, nullptr, false};
+}
 
-bool write_listing(record* const* list, std::FILE* out, terminal /*where*/) noexcept {
-    print_list(list, out);
+bool write_listing(record* const* list, std::FILE* out, terminal where) noexcept {
+    print_list(list, out, where.is_terminal ? controls::shown : controls::sent);
     return true;
 }
 

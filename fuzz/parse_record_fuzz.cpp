@@ -1,11 +1,13 @@
 // Fuzzes the splitting of one line: whatever the bytes, the record holds the line's first
-// twelve non-empty fields, in order, each intact and without a delimiter.
+// twelve non-empty fields, in order, each intact and without a delimiter. Listed for a
+// terminal, the record's line holds no C0 or DEL byte, nor a C1 character when it is UTF-8.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "record.hpp"
+#include "memory_output.hpp"
+#include "record_list.hpp"
 #include "reference_listing.hpp"
 #include "require.hpp"
 
@@ -29,6 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(rec->fields[k] == nullptr); // filled slots are contiguous from slot 0
     }
     require(filled == std::min(want.size(), record_slots));
+
+    memory_output out;
+    require(out.file != nullptr);
+    print_list(&rec, out.file, controls::shown);
+    const std::string shown = out.text();
+    require(!shown.empty() && shown.back() == '\n');
+    const bool utf8 = listed_utf8(*rec);
+    for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(shown[i]);
+        require(byte >= 0x20 && byte != 0x7F);
+        require(!utf8 || byte != 0xC2 || static_cast<unsigned char>(shown[i + 1]) >= 0xA0);
+    }
     free_record(rec);
     return 0;
 }

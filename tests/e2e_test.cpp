@@ -30,7 +30,7 @@ struct e2e_case {
 void PrintTo(const e2e_case& c, std::ostream* os) { *os << c.name; }
 
 // A case of bytes in and output out, which runs on Windows too; the others need a directory
-// read as a file, resource limits, /dev/full or SIGPIPE.
+// read as a file, resource limits, /dev/full, SIGPIPE or a pseudo-terminal.
 bool plain(const e2e_case& c) {
     return c.kind != input_kind::directory && c.options.output == output_to::file && c.options.limits.empty();
 }
@@ -61,8 +61,14 @@ std::string random_bytes(std::size_t size) {
     return text;
 }
 
+// A table that would move the cursor up over the two lines before its third and wipe them,
+// then write a line of its own in their place.
+const std::string forging_table = "id;name;amount\nA1;Novak;100\nA2;Svoboda;200\n"
+                                  "A3;\x1b[1A\x1b[2K\x1b[1A\x1b[2KA1Novak999999;x\n";
+
 std::vector<e2e_case> e2e_cases() {
     const std::string long_field = repeat("0123456789", 500);
+    const run_options on_terminal = {{}, output_to::terminal};
     const std::string more_fields = "h\n" + numbered_line(record_slots + 3) + "\n";
     std::vector<e2e_case> cases = {
         {"missing_file", "", "Soubor nesel otevrit.\n", 1, input_kind::missing},
@@ -127,6 +133,24 @@ std::vector<e2e_case> e2e_cases() {
          repeat("x", read_block - 3) + "\ny\nNacteno 3 radku\n"},
         {"last_line_filling_a_block", "h\n" + repeat("w", read_block - 3),
          repeat("w", read_block - 3) + "\nNacteno 2 radku\n"},
+        // A terminal would obey a field's control characters: there they are shown instead.
+        {"control_bytes_to_a_file", forging_table,
+         "A1Novak100\nA2Svoboda200\nA3\x1b[1A\x1b[2K\x1b[1A\x1b[2KA1Novak999999x\nNacteno 4 radku\n"},
+        {"control_bytes_on_a_terminal", forging_table,
+         "A1Novak100\nA2Svoboda200\nA3^[[1A^[[2K^[[1A^[[2KA1Novak999999x\nNacteno 4 radku\n", 0,
+         input_kind::file, on_terminal},
+        // BEL, DEL, 0x01 and Ctrl-Z; a clipboard write (OSC 52); in UTF-8 lines U+009B (CSI),
+        // U+0085 and U+009F but not U+00A0; in lines that are not UTF-8, Windows-1250 letters
+        // (0x8A, 0x9A, 0x9E) and the bytes of U+009B as they are.
+        {"kinds_of_control_on_a_terminal",
+         "h\nBEL\x07;DEL\x7f;\x01\x1a\n\x1b]52;c;SGk=\x07\n\xc4\x8d\xc2\x9b"
+         "2J;\xc2\x85\xc2\x9f\xc2\xa0\n"
+         "\x8a\x9a\x9e\x1b\n\xc2\x9b;\xff\n",
+         "BEL^GDEL^?^A^Z\n^[]52cSGk=^G\n\xc4\x8dM-^[2JM-^EM-^_\xc2\xa0\n\x8a\x9a\x9e^[\n\xc2\x9b\xff\n"
+         "Nacteno 6 radku\n",
+         0, input_kind::file, on_terminal},
+        {"empty_list_on_a_terminal", "h\n", "Seznam je prazdny\nNacteno 1 radku\n", 0, input_kind::file,
+         on_terminal},
     };
     const auto generated = [](std::string name, void (*generate)(e2e_case&)) {
         e2e_case c{std::move(name), "", ""};
@@ -146,6 +170,12 @@ std::vector<e2e_case> e2e_cases() {
             c.input += repeat("z", size) + ";" + repeat("y", size % 7) + "\n";
         }
         c.out = expected_listing(c.input);
+    }));
+    // Shown, the line is longer than the listing buffer.
+    cases.push_back(generated("long_line_of_controls_on_a_terminal", [](e2e_case& c) {
+        c.input = "h\n" + repeat("\x1b\x7f", 20'000) + "\n";
+        c.out = repeat("^[^?", 20'000) + "\nNacteno 2 radku\n";
+        c.options.output = output_to::terminal;
     }));
     cases.push_back(generated("output_fails_part_way", [](e2e_case& c) {
         c.input = "h\n" + repeat("abcdefghij;klm\n", 50'000);
@@ -201,6 +231,7 @@ TEST_P(EndToEnd, ExactOutputAndStatus) {
         c.out = with_crlf(c.out);
         c.err = with_crlf(c.err);
     }
+    if (c.options.output == output_to::terminal) { c.out = with_crlf(c.out); } // the line discipline's
     const std::string dir = make_temp_dir();
     const std::string input = dir + "/tob_10.csv";
     if (c.kind == input_kind::file) {

@@ -86,6 +86,33 @@ TEST(PrintList, StopsAtTheFirstFailedWrite) {
     }
 }
 
+TEST(ListedUtf8, HoldsWhenEveryListedFieldIsValidUtf8) {
+    const std::string ninth_field = numbered_line(listed_fields) + ";\xff";
+    const struct {
+        std::string line;
+        bool utf8;
+    } cases[] = {
+        {"", true},
+        {"plain;ascii", true},
+        {"\xc4\x8d;\xe2\x82\xac;\xf0\x9f\x98\x80", true}, // two, three and four bytes
+        {"\xf4\x8f\xbf\xbf\xed\x9f\xbf", true},           // U+10FFFF, U+D7FF
+        {ninth_field, true},                              // a field not listed is not read
+        {"\xc3;\xa9", false},                             // a sequence cut by a delimiter
+        {"a\xe2\x82", false},                             // cut by the field's end
+        {"\x80", false},                                  // a continuation byte alone
+        {"\xc2\x41", false},                              // a lead byte before ASCII
+        {"\xc0\xaf", false},                              // overlong
+        {"\xe0\x80\xaf", false},
+        {"\xed\xa0\x80", false},     // a surrogate
+        {"\xf4\x90\x80\x80", false}, // above U+10FFFF
+        {"\xf8\x88\x80\x80\x80", false},
+    };
+    for (const auto& c : cases) {
+        const test_list list({c.line});
+        EXPECT_EQ(listed_utf8(*list.head), c.utf8) << testing::PrintToString(c.line);
+    }
+}
+
 TEST(RecordList, AppendsInOrderAndFindsTheLast) {
     record* head = nullptr;
     EXPECT_EQ(find_last(&head), nullptr);

@@ -71,6 +71,17 @@ run_result run_program(const std::string& dir, const run_options& options) {
 
     const std::string out_path = dir + "/.stdout";
     const std::string err_path = dir + "/.stderr";
+    // A terminal's other end is opened here, so that it is open before the program writes, and
+    // closed here once the program has it: reading then ends when the program has exited.
+    int master = -1;
+    int slave = -1;
+    if (options.output == output_to::terminal) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        const char* name =
+            master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 ? ptsname(master) : nullptr;
+        slave = name != nullptr ? open(name, O_WRONLY | O_NOCTTY) : -1;
+        if (slave < 0) { throw std::runtime_error("cannot open a pseudo-terminal"); }
+    }
     const pid_t pid = fork();
     if (pid < 0) { throw std::runtime_error("fork failed"); }
     if (pid == 0) {
@@ -79,6 +90,8 @@ run_result run_program(const std::string& dir, const run_options& options) {
             std::array<int, 2> ends{};
             if (pipe(ends.data()) == 0 && close(ends[0]) == 0) { out = ends[1]; }
             signal(SIGPIPE, SIG_DFL); // as from a shell, whatever the test runner set
+        } else if (options.output == output_to::terminal) {
+            out = close(master) == 0 ? slave : -1;
         } else {
             const char* path = options.output == output_to::dev_full ? "/dev/full" : out_path.c_str();
             out = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -100,11 +113,21 @@ run_result run_program(const std::string& dir, const run_options& options) {
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    std::string shown;
+    if (master >= 0) {
+        close(slave);
+        std::array<char, 4096> buffer{};
+        // The terminal ends with the program: reading then fails with EIO.
+        for (ssize_t got; (got = read(master, buffer.data(), buffer.size())) > 0;) {
+            shown.append(buffer.data(), static_cast<std::size_t>(got));
+        }
+        close(master);
+    }
     int wstatus = 0;
     if (waitpid(pid, &wstatus, 0) != pid) { throw std::runtime_error("waitpid failed"); }
     run_result result{};
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    result.out = options.output == output_to::file ? read_file(out_path) : "";
+    result.out = options.output == output_to::file ? read_file(out_path) : shown;
     result.err = read_file(err_path);
     if (under_valgrind) {
         result.valgrind = read_file(valgrind_log);

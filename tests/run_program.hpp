@@ -8,9 +8,10 @@
 #include <vector>
 
 enum class output_to {
-    file,       // collected for the test
-    dev_full,   // every write fails as on a full disk
-    closed_pipe // a pipe whose reader has gone
+    file,        // collected for the test
+    dev_full,    // every write fails as on a full disk
+    closed_pipe, // a pipe whose reader has gone
+    terminal     // a pseudo-terminal, collected for the test: each line feed arrives as CR LF
 };
 
 struct run_options {

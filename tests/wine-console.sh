@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs tob-list.exe under Wine on a console (a tmux pane) in a Czech locale and checks what the
 # console shows: one Czech text saved three ways (Windows-1250, UTF-8 with a byte-order mark,
-# UTF-8 without) must show as that text, and Japanese in Shift JIS in a Japanese locale; a
-# listing longer than the program's console batch, and an empty list, must show exactly. Alone
+# UTF-8 without) must show as that text, and Japanese in Shift JIS in a Japanese locale; control
+# characters must show as text; a listing longer than the program's console batch, and an empty
+# list, must show exactly. Alone
 # on its console, as after a double-click, the program must then prompt and wait for a key, also
 # after a message; started through cmd it must not.
 # Usage: tests/wine-console.sh PROGRAM.EXE (Wine's prefix from WINEPREFIX). Needs wine, tmux,
@@ -80,6 +81,13 @@ long="D$(printf '日本語の表%.0s' {1..120})"
 mkdir "$work/sjis"
 printf 'kod;text\nA1;日本語\n%s\n' "$long" | iconv -f UTF-8 -t SHIFT_JIS >"$work/sjis/tob_10.csv"
 check sjis "$(lang=ja_JP.UTF-8 show sjis | join_long)" "$(printf 'A1日本語\n%s\nNacteno 3 radku\n%s\nstatus=0' "$long" "$prompt")"
+
+# Control characters, which a console that processes virtual-terminal sequences would obey: a
+# cursor move and a line wipe, BEL and DEL; U+009B (CSI) in a UTF-8 line; ESC after Windows-1250
+# letters in a line that is not UTF-8. The console must show each as text.
+mkdir "$work/controls"
+printf 'kod;text\nA1;\033[1A\033[2KB\007;\177\nA2;\302\2331J\nA3;\232\236\033\n' >"$work/controls/tob_10.csv"
+check controls "$(show controls)" "$(printf 'A1^[[1A^[[2KB^G^?\nA2M-^[1J\nA3šž^[\nNacteno 4 radku\n%s\nstatus=0' "$prompt")"
 
 # Lines of one field that fill the console batch exactly, line ends included; then lines whose
 # characters fill it exactly, so that the last line end goes to the next batch; then lines whose
