@@ -71,18 +71,24 @@ ssize_t failing_write(void* cookie, const char* /*buf*/, std::size_t size) {
 }
 
 TEST(PrintList, StopsAtTheFirstFailedWrite) {
-    // Lines of fields, and empty lines, which end where no field is written.
-    for (const char* line : {"abc;def;ghi", ""}) {
-        const test_list list(std::vector<std::string>(200'000, line));
-        failing_sink sink{10'000};
-        std::FILE* out = fopencookie(&sink, "w", {nullptr, failing_write, nullptr, nullptr});
-        ASSERT_NE(out, nullptr);
-        print_list(&list.head, out);
-        EXPECT_NE(std::ferror(out), 0);
-        // The listing goes out a bufferful at a time: once a write has failed, at most the rest
-        // of that bufferful is offered again, out of 2 MB of lines.
-        EXPECT_LT(sink.offered, 2 * listing_buffer_size + 2 * BUFSIZ) << "of 200,000 lines: " << line;
-        std::fclose(out);
+    // Lines of fields, empty lines, which end where no field is written, and lines of more fields
+    // than are listed, with control characters to show.
+    std::string controls_line = "\x1b;\x7f";
+    controls_line += numbered_line(listed_fields + 2);
+    for (const controls how : {controls::sent, controls::shown}) {
+        for (const std::string& line : {std::string("abc;def;ghi"), std::string(), controls_line}) {
+            const test_list list(std::vector<std::string>(200'000, line));
+            failing_sink sink{10'000};
+            std::FILE* out = fopencookie(&sink, "w", {nullptr, failing_write, nullptr, nullptr});
+            ASSERT_NE(out, nullptr);
+            print_list(&list.head, out, how);
+            EXPECT_NE(std::ferror(out), 0);
+            // The listing goes out a bufferful at a time: once a write has failed, at most the
+            // rest of that bufferful is offered again, out of 2 MB of lines.
+            EXPECT_LT(sink.offered, 2 * listing_buffer_size + 2 * BUFSIZ)
+                << "of 200,000 lines: " << testing::PrintToString(line);
+            std::fclose(out);
+        }
     }
 }
 
