@@ -29,7 +29,10 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86)$")
   endif()
 endif()
 
-check_linker_flag(CXX "LINKER:-z,relro,-z,now" TOB_LINKER_RELRO_NOW)
+# ELF's: a Mach-O program has no such sections, and zig's linker takes the options and ignores them.
+if(NOT APPLE)
+  check_linker_flag(CXX "LINKER:-z,relro,-z,now" TOB_LINKER_RELRO_NOW)
+endif()
 if(TOB_LINKER_RELRO_NOW)
   add_link_options("LINKER:-z,relro,-z,now")
 endif()
