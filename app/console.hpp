@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "record_list.hpp"
+#include "listing.hpp"
 
 // What a stream is, found once for all uses: whether it is a terminal (on Windows, a console);
 // on Windows, the console's handle, else null; and whether the program should wait before it

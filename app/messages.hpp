@@ -1,4 +1,4 @@
-// Every text the program writes, but the list's own empty-list text.
+// Every text the program writes, but the listing's empty-list text.
 #pragma once
 
 #include <cinttypes>

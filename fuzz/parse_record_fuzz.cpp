@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listing.hpp"
 #include "memory_output.hpp"
 #include "record_list.hpp"
 #include "reference_listing.hpp"

@@ -1,7 +1,9 @@
 // One data line of the table: its field texts and the link to the next line.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,8 +17,11 @@ inline constexpr std::size_t record_slots = 12;
 inline constexpr std::string_view field_delimiters = "\r\n\t;";
 
 // A field's copy fills a block of whole words of this type, so that it can be read a word at a
-// time up to the word that holds its NUL.
+// time up to the word that holds its NUL (copy_field_word).
 using text_word = std::uint64_t;
+
+// The bytes copy_field_word reads and writes at a time.
+inline constexpr std::size_t field_word_size = sizeof(text_word);
 
 struct record {
     // Slot k holds the k-th non-empty field of the line as an owned copy from duplicate_string,
@@ -52,6 +57,27 @@ struct record {
     auto* bytes = reinterpret_cast<char*>(copy);
     bytes[text.size()] = '\0';
     return bytes;
+}
+
+// Copies the field_word_size bytes at `at` to `to`. `at` is a field's copy from duplicate_string,
+// or a later word of it up to the one that holds its NUL: those words are in its block, so the
+// read stays in bounds. Returns how many of the bytes come before the NUL, or field_word_size
+// when the field goes on after them.
+[[nodiscard]] inline std::size_t copy_field_word(const char* at, char* to) noexcept {
+    text_word w = 0;
+    std::memcpy(&w, at, sizeof w);
+    // One store of the word: a memcpy to a place whose size the fortified C library checks is a
+    // call.
+    std::copy_n(reinterpret_cast<const char*>(&w), sizeof w, to);
+    // 0x80 in each NUL byte and nowhere else: no byte carries into the next, so the flags hold in
+    // either byte order, and the first byte in memory is the lowest on a little-endian machine,
+    // the highest on a big-endian one.
+    constexpr text_word low = ~text_word{0} / 0xFF * 0x7F;
+    const text_word nul = ~(((w & low) + low) | w | low);
+    if (nul == 0) { return sizeof w; }
+    const int bit =
+        std::endian::native == std::endian::little ? std::countr_zero(nul) : std::countl_zero(nul);
+    return static_cast<std::size_t>(bit) / 8;
 }
 
 // Splits `line`, `size` bytes and a NUL after them, into its first record_slots non-empty

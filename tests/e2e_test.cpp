@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "list_table.hpp"
-#include "record_list.hpp"
+#include "listing.hpp"
 #include "reference_listing.hpp"
 #include "run_program.hpp"
 
@@ -69,7 +69,7 @@ const std::string forging_table = "id;name;amount\nA1;Novak;100\nA2;Svoboda;200\
 std::vector<e2e_case> e2e_cases() {
     const std::string long_field = repeat("0123456789", 500);
     const run_options on_terminal = {{}, output_to::terminal};
-    const std::string more_fields = "h\n" + numbered_line(record_slots + 3) + "\n";
+    const std::string more_fields = "h\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15\n";
     std::vector<e2e_case> cases = {
         {"missing_file", "", "Soubor nesel otevrit.\n", 1, input_kind::missing},
         {"empty_file", "", "Seznam je prazdny\nNacteno 0 radku\n"},
@@ -78,7 +78,9 @@ std::vector<e2e_case> e2e_cases() {
         {"two_data_lines", "h\nx;y\nz\n", "xy\nz\nNacteno 3 radku\n"},
         {"blank_data_line", "h\na\n\nb\n", "a\n\nb\nNacteno 4 radku\n"},
         {"last_line_without_line_feed", "h\na;b\nc;d", "ab\ncd\nNacteno 3 radku\n"},
-        {"more_fields_than_kept", more_fields, expected_listing(more_fields)},
+        {"more_fields_than_listed", more_fields, "12345678\nNacteno 2 radku\n"},
+        {"more_fields_than_listed_on_a_terminal", more_fields, "12345678\nNacteno 2 radku\n", 0,
+         input_kind::file, on_terminal},
         {"line_of_5000_characters", "h\n" + long_field + ";x\n", long_field + "x\nNacteno 2 radku\n"},
         {"header_of_5000_characters", long_field + "\nq\n", "q\nNacteno 2 radku\n"},
         {"crlf_line_ends", "h\r\na;b\r\nc\r\n", "ab\nc\nNacteno 3 radku\n"},
@@ -171,10 +173,12 @@ std::vector<e2e_case> e2e_cases() {
         }
         c.out = expected_listing(c.input);
     }));
-    // Shown, the line is longer than the listing buffer.
-    cases.push_back(generated("long_line_of_controls_on_a_terminal", [](e2e_case& c) {
-        c.input = "h\n" + repeat("\x1b\x7f", 20'000) + "\n";
-        c.out = repeat("^[^?", 20'000) + "\nNacteno 2 radku\n";
+    // Shown, a field and the text before its control character longer than the listing buffer,
+    // and a line of controls longer than it.
+    cases.push_back(generated("long_lines_on_a_terminal", [](e2e_case& c) {
+        const std::string letters = repeat("abcdefghijklmnopqrstuvwxyz", 6'000);
+        c.input = "h\n" + letters + "\x1b" + letters + "\n" + repeat("\x1b\x7f", 20'000) + "\n";
+        c.out = letters + "^[" + letters + "\n" + repeat("^[^?", 20'000) + "\nNacteno 3 radku\n";
         c.options.output = output_to::terminal;
     }));
     cases.push_back(generated("output_fails_part_way", [](e2e_case& c) {

@@ -1,13 +1,19 @@
 #include "reference_listing.hpp"
 
-#include "record_list.hpp"
+namespace {
+
+// The format's rules, stated here apart from the program's own constants.
+constexpr std::string_view delimiters = "\r\n\t;";
+constexpr std::size_t listed = 8;
+
+} // namespace
 
 std::vector<std::string> reference_fields(std::string_view line) {
     const std::string_view text = line.substr(0, line.find('\0'));
     std::vector<std::string> fields;
     std::string token;
     for (std::size_t j = 0; j <= text.size(); ++j) {
-        const bool cut = j == text.size() || field_delimiters.find(text[j]) != std::string_view::npos;
+        const bool cut = j == text.size() || delimiters.find(text[j]) != std::string_view::npos;
         if (!cut) {
             token += text[j];
         } else if (!token.empty()) {
@@ -30,18 +36,9 @@ std::string expected_listing(std::string_view input) {
     std::string listing;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> fields = reference_fields(lines[i]);
-        for (std::size_t k = 0; k < fields.size() && k < listed_fields; ++k) { listing += fields[k]; }
+        for (std::size_t k = 0; k < fields.size() && k < listed; ++k) { listing += fields[k]; }
         listing += '\n';
     }
     if (lines.size() < 2) { listing = "Seznam je prazdny\n"; }
     return listing + "Nacteno " + std::to_string(lines.size()) + " radku\n";
-}
-
-std::string numbered_line(std::size_t count) {
-    std::string line = "1";
-    for (std::size_t k = 2; k <= count; ++k) {
-        line += ';';
-        line += std::to_string(k);
-    }
-    return line;
 }

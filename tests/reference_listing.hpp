@@ -1,5 +1,5 @@
-// What tob-list makes of a table, worked out from the format rules alone (the program's
-// constants, not its code), so that tests and fuzzers can compare the two.
+// What tob-list makes of a table, worked out from the format rules alone, not from the program's
+// code or constants, so that tests and fuzzers can compare the two.
 #pragma once
 
 #include <string>
@@ -11,6 +11,3 @@ std::vector<std::string> reference_fields(std::string_view line);
 
 // The listing and summary for the table `input`.
 std::string expected_listing(std::string_view input);
-
-// The line "1;2;...;count": with more fields than the program keeps or lists.
-std::string numbered_line(std::size_t count);
