@@ -22,7 +22,9 @@ namespace {
     if (radek == nullptr) { return no_memory_message; }
     std::size_t start = 0; // the first byte not yet parsed
     std::size_t end = 0;   // the end of the bytes read
-    record** tail = list;  // the null link that ends the list: the head, then the last `next`
+    // The null link that ends the list, the head and then the last record's `next`: appending
+    // there, rather than at the head, spares a walk along the whole list for every line.
+    record** tail = list;
     std::string_view failure;
     for (bool at_end = false; failure.empty();) {
         char* const line = radek + start;
@@ -73,13 +75,15 @@ int list_table(std::FILE* in, std::FILE* out, terminal where) noexcept {
     if (!failure.empty()) {
         put_line(failure, out);
         status = 1;
-    } else if (write_listing(&list, out, where)) { // GCOVR_EXCL_BR_LINE: only a Windows console says no
-        (void)std::fprintf(out, summary_format, lines);
-    } else {
+    } else if (!write_listing(&list, out, where)) { // GCOVR_EXCL_BR_LINE: only a Windows console says no
         // GCOVR_EXCL_START: reached on Windows only. Failed writes to a stream are main's to report.
         put_line(write_failed_message, stderr);
         status = 1;
         // GCOVR_EXCL_STOP
+    } else if (std::ferror(out) == 0) {
+        // After a failed write the listing is cut short: a summary after it, should a later write
+        // get through, would claim lines that are not there.
+        (void)std::fprintf(out, summary_format, lines);
     }
     (void)free_list(&list);
     return status;

@@ -11,7 +11,8 @@
 inline constexpr std::size_t read_block = std::size_t{1} << 16;
 
 // Reads the table from `in` to its end, then writes to `out`, which is `where`, the listing and
-// the summary, or only the message for a failed read or allocation; a Windows console that
-// refuses the listing gets no summary, and the message for it goes to standard error. Releases
+// the summary, or only the message for a failed read or allocation. A listing cut short by a
+// failed write gets no summary: `out`'s error flag tells of a failed stream write, and the
+// message for a Windows console that refused it goes to standard error. Releases
 // every record; leaves `in` open. Returns the exit status: 0 after a listing, 1 after a failure.
 [[nodiscard]] int list_table(std::FILE* in, std::FILE* out, terminal where) noexcept;

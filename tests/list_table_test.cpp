@@ -1,4 +1,5 @@
-// The run on a table read from a stream that fails part way, as a broken disk would.
+// The run on a table read from a stream that fails part way, as a broken disk would, and
+// written to one that fails part way, as a full disk would.
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -45,6 +46,32 @@ TEST(ListTable, ReadErrorGivesTheMessageInsteadOfAListing) {
         EXPECT_EQ(list_table(in, out.file, find_terminal(out.file)), 1) << at;
         EXPECT_EQ(out.text(), "Soubor nesel precist.\n") << at;
         EXPECT_TRUE(source.failed) << at;
+        std::fclose(in);
+    }
+}
+
+TEST(ListTable, NothingFollowsAFailedWriteOfTheListing) {
+    // A disk that refuses one write and then has room again: the first bufferful of a listing of
+    // 25,000 lines, then nothing, and no summary; an empty list's message, then nothing.
+    std::string listed;
+    for (int i = 0; i < 25'000; ++i) { listed += "xxxx\n"; }
+    const struct {
+        std::string table;
+        std::size_t room;
+        std::string taken;
+    } cases[] = {
+        {"h\n" + listed, 65'536, listed.substr(0, 65'536)},
+        {"h\n", 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.table;
+        std::FILE* in = fmemopen(text.data(), text.size(), "r");
+        flaky_output out(c.room, 1);
+        ASSERT_NE(in, nullptr);
+        ASSERT_NE(out.file, nullptr);
+        EXPECT_EQ(list_table(in, out.file, find_terminal(out.file)), 0);
+        EXPECT_NE(std::ferror(out.file), 0);
+        EXPECT_EQ(out.taken, c.taken) << c.table.size();
         std::fclose(in);
     }
 }
