@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs tob-list.exe under Wine on a console (a tmux pane) in a Czech locale and checks what the
 # console shows: one Czech text saved three ways (Windows-1250, UTF-8 with a byte-order mark,
-# UTF-8 without) must show as that text, and Japanese in Shift JIS in a Japanese locale; control
+# UTF-8 without) must show as that text, and so must a UTF-8 character that a conversion piece's
+# end would cut, and Japanese in Shift JIS in a Japanese locale; control
 # characters must show as text; a listing longer than the program's console batch, and an empty
 # list, must show exactly. Alone
 # on its console, as after a double-click, the program must then prompt and wait for a key, also
@@ -74,6 +75,15 @@ for table in cp1250 utf8-bom utf8; do
     check "$table" "$(show "$table" | join_long)" "$want"
 done
 
+# A sequence of three bytes that a piece's end would cut after its second byte: the piece must
+# end before it, so that it is shown whole. (A character of four bytes would do for one cut after
+# its first byte, but Wine's console shows such a character, a UTF-16 surrogate pair, as two
+# replacement characters.)
+mkdir "$work/cut"
+x=$(printf 'x%.0s' {1..1021})
+printf 'kod;text\nD%s\xe2\x82\xacabc\n' "$x" >"$work/cut/tob_10.csv"
+check cut "$(show cut | join_long)" "$(printf 'D%s€abc\nNacteno 2 radku\n%s\nstatus=0' "$x" "$prompt")"
+
 # A Japanese locale, whose ANSI code page has characters of two bytes: the long field starts at
 # an odd byte, so that the last byte of its first piece is a lead byte, which must go with the
 # byte after it into the next piece.
@@ -91,14 +101,17 @@ check controls "$(show controls)" "$(printf 'A1^[[1A^[[2KB^G^?\nA2M-^[1J\nA3šž
 
 # Lines of one field that fill the console batch exactly, line ends included; then lines whose
 # characters fill it exactly, so that the last line end goes to the next batch; then lines whose
-# ends fall anywhere.
+# characters end one short of its end, where the line end's CR would fit and its LF would not;
+# then lines whose ends fall anywhere.
 batch=$(sed -n 's/^constexpr std::size_t batch_size = \([0-9]*\);.*/\1/p' "$source_dir/app/console.cpp")
 mkdir "$work/batch"
 {
     echo header
     for i in $(seq 1 127); do printf "%04d%0$((batch / 64 - 6))d\n" "$i" 0; done
     printf "%04d%0$((batch / 64 - 4))d\n" 128 0
-    for i in $(seq 129 250); do printf "%04d%0$((i % 190 + 1))d\n" "$i" 0; done
+    for i in $(seq 129 191); do printf "%04d%0$((batch / 64 - 6))d\n" "$i" 0; done
+    printf "%04d%0$((batch / 64 - 7))d\n" 192 0
+    for i in $(seq 193 250); do printf "%04d%0$((i % 190 + 1))d\n" "$i" 0; done
 } >"$work/batch/tob_10.csv"
 check batch "$(show batch)" "$(tail -n +2 "$work/batch/tob_10.csv"; printf 'Nacteno 251 radku\n%s\nstatus=0' "$prompt")"
 
