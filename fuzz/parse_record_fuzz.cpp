@@ -1,6 +1,6 @@
 // Fuzzes the splitting of one line: whatever the bytes, the record holds the line's first
-// twelve non-empty fields, in order, each intact and without a delimiter. Listed for a
-// terminal, the record's line holds no C0 or DEL byte, nor a C1 character when it is UTF-8.
+// twelve non-empty fields, in order, each intact and without a delimiter; listed for a terminal,
+// its line holds no control character.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,16 +33,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(filled == std::min(want.size(), record_slots));
 
-    memory_output out;
-    require(out.file != nullptr);
-    print_list(&rec, out.file, controls::shown);
-    const std::string shown = out.text();
-    require(!shown.empty() && shown.back() == '\n');
-    const bool utf8 = listed_utf8(*rec);
-    for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(shown[i]);
-        require(byte >= 0x20 && byte != 0x7F);
-        require(!utf8 || byte != 0xC2 || static_cast<unsigned char>(shown[i + 1]) >= 0xA0);
+    // On a terminal no control character reaches it: on one that takes UTF-8 no C0 byte (but the
+    // line feed), DEL or C1 character (0xC2 and a byte below 0xA0); on another, no byte of a C0 or
+    // C1 control or DEL.
+    for (const reader how : {reader::utf8_terminal, reader::byte_terminal}) {
+        memory_output out;
+        require(out.file != nullptr);
+        print_list(&rec, out.file, how);
+        const std::string shown = out.text();
+        require(!shown.empty() && shown.back() == '\n');
+        for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(shown[i]);
+            require(byte >= 0x20 && byte != 0x7F);
+            if (how == reader::byte_terminal) {
+                require(byte < 0x80 || byte >= 0xA0);
+            } else {
+                require(byte != 0xC2 || static_cast<unsigned char>(shown[i + 1]) >= 0xA0);
+            }
+        }
     }
     free_record(rec);
     return 0;

@@ -1,5 +1,5 @@
 // The listing: each record's leading fields run together on a line of their own, as bytes for a
-// file or a pipe, or with control characters shown for a terminal.
+// file or a pipe, or as characters a person can read for a terminal.
 #pragma once
 
 #include <array>
@@ -18,9 +18,17 @@ inline constexpr std::size_t listing_buffer_size = std::size_t{1} << 16;
 // Written as a line in place of the listing when there is no record.
 inline constexpr const char* empty_list_message = "Seznam je prazdny";
 
-// What the listing does with a field's control characters: sends them as they are, for a file or
-// a pipe, or shows them as control_text, for a terminal, which would obey them.
-enum class controls : bool { sent, shown };
+// Whom the listing is written for, and so what it writes.
+enum class reader : unsigned char {
+    // A file or a pipe: the table's bytes as they are.
+    file,
+    // A terminal that takes UTF-8: a table whose every line is UTF-8 (table_utf8) as it is, any
+    // other table read as Windows-1250 and written as UTF-8; control characters shown.
+    utf8_terminal,
+    // A terminal in another character set: the bytes as they are, those of control characters
+    // (C0, DEL and 0x80 to 0x9F, its C1 controls) shown.
+    byte_terminal,
+};
 
 // The text shown for a control character, in cat -v's notation.
 struct control_text {
@@ -45,14 +53,15 @@ struct control_text {
     return shown;
 }
 
-// True when every listed field of `rec` is valid UTF-8: no stray continuation byte, overlong
-// form, UTF-16 surrogate or value above U+10FFFF, and no sequence cut at the field's end.
-[[nodiscard]] bool listed_utf8(const record& rec) noexcept;
+// True when, for every record of the list with head `*list`, its listed fields run together as
+// the listing writes them are valid UTF-8: no stray continuation byte, overlong form, UTF-16
+// surrogate or value above U+10FFFF, and no sequence cut at the line's end. A spreadsheet writes
+// one encoding per file, so the table is read as UTF-8 only when all of it is.
+[[nodiscard]] bool table_utf8(record* const* list) noexcept;
 
 // Writes to `out` each record's first listed_fields fields run together as one line, or the
-// empty-list message; `list` is the address of the list's head. With controls::shown, a field's
-// C0 and DEL bytes, and in a line whose listed fields are valid UTF-8 its C1 characters, are
-// written as show_control's text; every other byte as it is. The listing goes out a bufferful at
-// a time, so `out` may as well be unbuffered. Stops after the first failed write; the error flag
-// of `out` tells it.
-void print_list(record* const* list, std::FILE* out, controls how = controls::sent) noexcept;
+// empty-list message; `list` is the address of the list's head. What it writes of the fields'
+// bytes is as `how` says; on a terminal each control character is written as show_control's
+// text. The listing goes out a bufferful at a time, so `out` may as well be unbuffered. Stops
+// after the first failed write; the error flag of `out` tells it.
+void print_list(record* const* list, std::FILE* out, reader how = reader::file) noexcept;

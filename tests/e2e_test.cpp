@@ -1,4 +1,5 @@
 // The built program, end to end: bytes of tob_10.csv in, exact output and status out.
+#include <clocale>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <random>
@@ -25,6 +26,7 @@ struct e2e_case {
     std::string err = ""; // exact error stream
     // Fills in input and out for the large tables, when the case runs rather than when listed.
     void (*generate)(e2e_case&) = nullptr;
+    std::string locale = ""; // a locale the case needs, skipped where it is not installed
 };
 
 void PrintTo(const e2e_case& c, std::ostream* os) { *os << c.name; }
@@ -68,7 +70,16 @@ const std::string forging_table = "id;name;amount\nA1;Novak;100\nA2;Svoboda;200\
 
 std::vector<e2e_case> e2e_cases() {
     const std::string long_field = repeat("0123456789", 500);
-    const run_options on_terminal = {{}, output_to::terminal};
+    // A terminal in a locale of the environment given.
+    const auto terminal_in = [](std::vector<std::string> env) {
+        return run_options{{}, output_to::terminal, {}, std::move(env)};
+    };
+    const run_options on_terminal = terminal_in({"LC_ALL=C.UTF-8"});
+    const std::string czech_utf8 = "h\nA1;Nové Město;Příliš žluťoučký kůň\nB2;ÚŽINA\nC3;100 €\n";
+    const std::string czech_cp1250 =
+        "h\nA1;Nov\xe9 M\xecsto;P\xf8\xedli\x9a \x9elu\x9dou\xe8k\xfd k\xf9\xf2\nB2;\xda\x8e"
+        "INA\nC3;100 \x80\n";
+    const std::string czech_shown = "A1Nové MěstoPříliš žluťoučký kůň\nB2ÚŽINA\nC3100 €\nNacteno 4 radku\n";
     const std::string more_fields = "h\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15\n";
     std::vector<e2e_case> cases = {
         {"missing_file", "", "Soubor nesel otevrit.\n", 1, input_kind::missing},
@@ -141,16 +152,35 @@ std::vector<e2e_case> e2e_cases() {
         {"control_bytes_on_a_terminal", forging_table,
          "A1Novak100\nA2Svoboda200\nA3^[[1A^[[2K^[[1A^[[2KA1Novak999999x\nNacteno 4 radku\n", 0,
          input_kind::file, on_terminal},
-        // BEL, DEL, 0x01 and Ctrl-Z; a clipboard write (OSC 52); in UTF-8 lines U+009B (CSI),
-        // U+0085 and U+009F but not U+00A0; in lines that are not UTF-8, Windows-1250 letters
-        // (0x8A, 0x9A, 0x9E) and the bytes of U+009B as they are.
+        // BEL, DEL, 0x01 and Ctrl-Z; a clipboard write (OSC 52); in a UTF-8 table U+009B (CSI),
+        // U+0085 and U+009F but not U+00A0, also where a delimiter parts the bytes of U+009B.
         {"kinds_of_control_on_a_terminal",
          "h\nBEL\x07;DEL\x7f;\x01\x1a\n\x1b]52;c;SGk=\x07\n\xc4\x8d\xc2\x9b"
-         "2J;\xc2\x85\xc2\x9f\xc2\xa0\n"
-         "\x8a\x9a\x9e\x1b\n\xc2\x9b;\xff\n",
-         "BEL^GDEL^?^A^Z\n^[]52cSGk=^G\n\xc4\x8dM-^[2JM-^EM-^_\xc2\xa0\n\x8a\x9a\x9e^[\n\xc2\x9b\xff\n"
-         "Nacteno 6 radku\n",
+         "2J;\xc2\x85\xc2\x9f\xc2\xa0\n\xc2;\x9b"
+         "1J\n\xc2\t\x9b"
+         "2J\n\xc2\r\x9b"
+         "3J\n",
+         "BEL^GDEL^?^A^Z\n^[]52cSGk=^G\n\xc4\x8dM-^[2JM-^EM-^_\xc2\xa0\nM-^[1J\nM-^[2J\nM-^[3J\nNacteno 7 "
+         "radku\n",
          0, input_kind::file, on_terminal},
+        // Czech text in UTF-8 and in Windows-1250, where the row "ÚŽINA" alone would be valid
+        // UTF-8, shows as the same text; so do the 1250 table where the locale names no character
+        // set or cannot be loaded. In a table of UTF-8 and 1250 lines, the 1250 reading holds.
+        {"utf8_table_on_a_terminal", czech_utf8, czech_shown, 0, input_kind::file, on_terminal},
+        {"cp1250_table_on_a_terminal", czech_cp1250, czech_shown, 0, input_kind::file, on_terminal},
+        {"cp1250_table_without_a_locale", czech_cp1250, czech_shown, 0, input_kind::file,
+         terminal_in({"LC_ALL=", "LC_CTYPE=", "LANG="})},
+        {"cp1250_table_in_a_locale_not_installed", czech_cp1250, czech_shown, 0, input_kind::file,
+         terminal_in({"LC_ALL=xx_YY.ISO-8859-2"})},
+        {"mixed_table_on_a_terminal", "h\nA1;\xc4\x8d\nB2;\xe8\n", "A1ÄŤ\nB2č\nNacteno 3 radku\n", 0,
+         input_kind::file, on_terminal},
+        // Windows-1250 leaves five bytes undefined: they stand for C1 controls.
+        {"cp1250_controls_on_a_terminal", "h\n\x1b[2J\x8a\x07;\x7f\xe8\x9b\n\x81\x83;\x88\x90\x98\n",
+         "^[[2JŠ^G^?č›\nM-^AM-^CM-^HM-^PM-^X\nNacteno 3 radku\n", 0, input_kind::file, on_terminal},
+        // A terminal in a single-byte character set gets the bytes but C0, DEL and 0x80 to 0x9F.
+        {"terminal_in_latin_2", "h\nP\xf8\xedli\x9a;\x1b\x85\xc4\x8d\n",
+         "P\xf8\xedliM-^Z^[M-^E\xc4M-^M\nNacteno 2 radku\n", 0, input_kind::file,
+         terminal_in({"LC_ALL=cs_CZ.ISO-8859-2"}), "", nullptr, "cs_CZ.ISO-8859-2"},
         {"empty_list_on_a_terminal", "h\n", "Seznam je prazdny\nNacteno 1 radku\n", 0, input_kind::file,
          on_terminal},
     };
@@ -229,6 +259,12 @@ TEST_P(EndToEnd, ExactOutputAndStatus) {
             GTEST_SKIP() << emulator()
                          << " does not hold the program to its own stack and address-space limits";
         }
+    }
+    if (!c.locale.empty()) {
+        // This process reads locales as the program does.
+        const bool installed = std::setlocale(LC_CTYPE, c.locale.c_str()) != nullptr;
+        std::setlocale(LC_CTYPE, "C");
+        if (!installed) { GTEST_SKIP() << "the locale " << c.locale << " is not installed for this machine"; }
     }
     if (windows_program() != nullptr) {
         if (!plain(c)) { GTEST_SKIP() << "runs on Linux only"; }

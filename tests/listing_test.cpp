@@ -1,6 +1,7 @@
 // The listing: the fields it writes, control characters on a terminal, failed writes.
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,11 @@ TEST(PrintList, WritesTheFirstEightFieldsOfEachRecordRunTogether) {
     }
 }
 
-// On a terminal, each one-line table after the field U+0085 (NEL): where the whole line is valid
-// UTF-8, its C1 characters show as M-^X, else its bytes from 0x80 up go as they are; C0 and DEL
-// show as ^X either way.
-TEST(PrintList, ShowsControlsOnATerminalWhereTheLineIsUtf8) {
+// On a terminal that takes UTF-8, each one-line table after the field U+0085 (NEL): where the
+// whole line is valid UTF-8, the table is written as it is with its C1 characters shown as M-^X;
+// else it is read as Windows-1250, where that field is "Â…" (the UTF-8 of U+00C2 U+2026). C0
+// and DEL show as ^X either way.
+TEST(PrintList, ShowsATableOnAUtf8TerminalAsUtf8OnlyWhereItIsValidUtf8) {
     const struct {
         std::string line;
         std::string shown;
@@ -40,11 +42,13 @@ TEST(PrintList, ShowsControlsOnATerminalWhereTheLineIsUtf8) {
         {"\xe0\xa0\x80\xed\x9f\xbf", "\xe0\xa0\x80\xed\x9f\xbf"},                 // U+0800, U+D7FF
         {"\xee\x80\x80\xef\xbf\xbf", "\xee\x80\x80\xef\xbf\xbf"},                 // U+E000, U+FFFF
         {"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", "\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"}, // U+10000, U+10FFFF
+        {"\xe2\x82;\xac\xc2;\x9b",
+         "\xe2\x82\xacM-^["},              // sequences parted by delimiters, as the reader sees them
         {"2;3;4;5;6;7;8;\xff", "2345678"}, // a field not listed is not read
     };
     // Continuation bytes that lead, overlong forms, a lead byte before no continuation byte,
     // surrogates, values above U+10FFFF, lead bytes of no UTF-8 sequence, and sequences cut by the
-    // field's end.
+    // line's end.
     const std::string invalid[] = {"\x80",
                                    "\xbf\x80",
                                    "\xc0\x80",
@@ -62,18 +66,48 @@ TEST(PrintList, ShowsControlsOnATerminalWhereTheLineIsUtf8) {
                                    "\xfe",
                                    "\xff",
                                    "a\xe2\x82",
-                                   "\xf0\x9f\x98",
-                                   "\xe2\x82;\xac"};
-    const auto check = [](const std::string& line, const std::string& want) {
-        const test_list list({"\xc2\x85;" + line});
-        EXPECT_EQ(listing(&list.head, controls::shown), want + "\n") << testing::PrintToString(line);
-    };
-    for (const auto& c : valid) { check(c.line, "M-^E" + c.shown); }
-    for (const std::string& line : invalid) {
-        std::string bytes = line;
-        std::erase(bytes, ';');
-        check(line + ";\x1b", "\xc2\x85" + bytes + "^[");
+                                   "\xf0\x9f\x98"};
+    for (const auto& c : valid) {
+        const test_list list({"\xc2\x85;" + c.line});
+        EXPECT_EQ(listing(&list.head, reader::utf8_terminal), "M-^E" + c.shown + "\n")
+            << testing::PrintToString(c.line);
     }
+    for (const std::string& line : invalid) {
+        const test_list list({"\xc2\x85;x;" + line, "\x1b"});
+        const std::string shown = listing(&list.head, reader::utf8_terminal);
+        EXPECT_TRUE(shown.starts_with("\xc3\x82\xe2\x80\xa6x") && shown.ends_with("\n^[\n"))
+            << testing::PrintToString(line) << " shown as " << testing::PrintToString(shown);
+    }
+}
+
+// Read as Windows-1250, every byte from 0x80 on shows as the C library's converter reads it,
+// but the five it leaves undefined, which show as the C1 controls of their value.
+TEST(PrintList, ReadsATableThatIsNotUtf8AsWindows1250) {
+    const iconv_t from_cp1250 = iconv_open("UTF-8", "CP1250");
+    if (from_cp1250 == reinterpret_cast<iconv_t>(-1)) {
+        GTEST_SKIP() << "the C library has no converter from CP1250 on this machine";
+    }
+    std::string bytes;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        if (b != 0x81 && b != 0x83 && b != 0x88 && b != 0x90 && b != 0x98) { bytes += static_cast<char>(b); }
+    }
+    std::string converted(bytes.size() * 3, '\0');
+    char* in = bytes.data();
+    char* out = converted.data();
+    std::size_t in_left = bytes.size();
+    std::size_t out_left = converted.size();
+    ASSERT_NE(iconv(from_cp1250, &in, &in_left, &out, &out_left), static_cast<std::size_t>(-1));
+    iconv_close(from_cp1250);
+    converted.resize(converted.size() - out_left);
+    const test_list list({bytes + ";\x81\x83\x88\x90\x98"});
+    EXPECT_EQ(listing(&list.head, reader::utf8_terminal), converted + "M-^AM-^CM-^HM-^PM-^X\n");
+}
+
+// On a terminal in another character set the bytes go as they are, but for C0, DEL and 0x80 to
+// 0x9F, the C1 controls of such character sets.
+TEST(PrintList, ShowsControlBytesOnATerminalInAnotherCharacterSet) {
+    const test_list list({"\x1f \x7f\x80\x9f\xa0\xff;\xc2\x9b"});
+    EXPECT_EQ(listing(&list.head, reader::byte_terminal), "^_ ^?M-^@M-^_\xa0\xff\xc2M-^[\n");
 }
 
 TEST(PrintList, StopsAtTheFirstFailedWrite) {
@@ -87,7 +121,7 @@ TEST(PrintList, StopsAtTheFirstFailedWrite) {
         std::vector<std::string>(200'000, controls_line),
         {std::string(1'000'000, 'f') + "\x1b"},
     };
-    for (const controls how : {controls::sent, controls::shown}) {
+    for (const reader how : {reader::file, reader::utf8_terminal}) {
         for (const auto& table : tables) {
             const test_list list(table);
             flaky_output out(10'000, SIZE_MAX);

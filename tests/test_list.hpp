@@ -25,7 +25,7 @@ struct test_list {
 };
 
 // What print_list writes for the list `list`.
-inline std::string listing(record* const* list, controls how = controls::sent) {
+inline std::string listing(record* const* list, reader how = reader::file) {
     memory_output out;
     if (out.file == nullptr) {
         ADD_FAILURE() << "open_memstream failed";

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs tob-list.exe under Wine on a console (a tmux pane) in a Czech locale and checks what the
 # console shows: one Czech text saved three ways (Windows-1250, UTF-8 with a byte-order mark,
-# UTF-8 without) must show as that text, and so must a UTF-8 character that a conversion piece's
+# UTF-8 without) must show as that text, a 1250 row that alone would be valid UTF-8 among them,
+# and so must a UTF-8 character that a conversion piece's
 # end would cut, and Japanese in Shift JIS in a Japanese locale; control
 # characters must show as text; a listing longer than the program's console batch, and an empty
 # list, must show exactly. Alone
@@ -63,8 +64,8 @@ check() {
 # The last line's field is longer than the program's conversion piece in both encodings, and its
 # odd start puts a piece's end inside a UTF-8 sequence.
 long="D$(printf 'ěščřžýáíéůúťďňó%.0s' {1..80})"
-printf 'kód;text\nA1;Příliš žluťoučký kůň\nB2;úpěl;ďábelské;ódy\nC3;cena\t100 €\n%s\n' "$long" >"$work/text"
-want=$(printf 'A1Příliš žluťoučký kůň\nB2úpělďábelskéódy\nC3cena100 €\n%s\nNacteno 5 radku\n%s\nstatus=0' "$long" "$prompt")
+printf 'kód;text\nA1;Příliš žluťoučký kůň\nB2;úpěl;ďábelské;ódy\nC3;cena\t100 €\nE5;ÚŽINA\n%s\n' "$long" >"$work/text"
+want=$(printf 'A1Příliš žluťoučký kůň\nB2úpělďábelskéódy\nC3cena100 €\nE5ÚŽINA\n%s\nNacteno 6 radku\n%s\nstatus=0' "$long" "$prompt")
 for table in cp1250 utf8-bom utf8; do
     mkdir "$work/$table"
     case $table in
@@ -93,11 +94,14 @@ printf 'kod;text\nA1;日本語\n%s\n' "$long" | iconv -f UTF-8 -t SHIFT_JIS >"$w
 check sjis "$(lang=ja_JP.UTF-8 show sjis | join_long)" "$(printf 'A1日本語\n%s\nNacteno 3 radku\n%s\nstatus=0' "$long" "$prompt")"
 
 # Control characters, which a console that processes virtual-terminal sequences would obey: a
-# cursor move and a line wipe, BEL and DEL; U+009B (CSI) in a UTF-8 line; ESC after Windows-1250
-# letters in a line that is not UTF-8. The console must show each as text.
-mkdir "$work/controls"
-printf 'kod;text\nA1;\033[1A\033[2KB\007;\177\nA2;\302\2331J\nA3;\232\236\033\n' >"$work/controls/tob_10.csv"
-check controls "$(show controls)" "$(printf 'A1^[[1A^[[2KB^G^?\nA2M-^[1J\nA3šž^[\nNacteno 4 radku\n%s\nstatus=0' "$prompt")"
+# cursor move and a line wipe, BEL and DEL; U+009B (CSI) in a UTF-8 table, also with a delimiter
+# between its two bytes; ESC after Windows-1250 letters in a 1250 table. The console must show
+# each as text.
+mkdir "$work/controls" "$work/controls-1250"
+printf 'kod;text\nA1;\033[1A\033[2KB\007;\177\nA2;\302\2331J\nA3;\302;\2332J\n' >"$work/controls/tob_10.csv"
+check controls "$(show controls)" "$(printf 'A1^[[1A^[[2KB^G^?\nA2M-^[1J\nA3M-^[2J\nNacteno 4 radku\n%s\nstatus=0' "$prompt")"
+printf 'kod;text\nA4;\232\236\033\n' >"$work/controls-1250/tob_10.csv"
+check controls-1250 "$(show controls-1250)" "$(printf 'A4šž^[\nNacteno 2 radku\n%s\nstatus=0' "$prompt")"
 
 # Lines of one field that fill the console batch exactly, line ends included; then lines whose
 # characters fill it exactly, so that the last line end goes to the next batch; then lines whose
