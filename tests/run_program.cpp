@@ -62,7 +62,8 @@ run_result run_program(const std::string& dir, const run_options& options) {
         words.insert(words.end(), {"timeout", "-k", "10", "120", "wine", windows_program()});
     } else {
         if (emulator() != nullptr) { words.emplace_back(emulator()); }
-        words.emplace_back(TOB_LIST_BINARY);
+        const char* other = std::getenv("TOB_LIST_PROGRAM");
+        words.emplace_back(other != nullptr ? other : TOB_LIST_BINARY);
     }
     words.insert(words.end(), options.args.begin(), options.args.end());
     std::vector<char*> argv;

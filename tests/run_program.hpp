@@ -45,7 +45,8 @@ const char* windows_program();
 // qemu-aarch64-static, or null when this machine runs them itself.
 const char* emulator();
 
-// Runs the program with `dir` as its working directory: under Wine when windows_program()
+// Runs the program, or the build of it that the environment variable TOB_LIST_PROGRAM names (a
+// static download, say), with `dir` as its working directory: under Wine when windows_program()
 // names one, else under emulator() when there is one, else under valgrind's memcheck when the
 // environment variable TOB_LIST_VALGRIND is set.
 run_result run_program(const std::string& dir, const run_options& options);
