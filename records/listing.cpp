@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <string_view>
+#include <cstdint>
 
 namespace {
 
@@ -18,6 +17,13 @@ std::array<char, listing_buffer_size> lines;
     return written;
 }
 
+// Adds a line feed to the buffer. Returns false when the stream refused a write.
+[[nodiscard]] bool end_line(std::size_t& used, std::FILE* out) noexcept {
+    if (used == lines.size() && !write_out(used, out)) { return false; }
+    lines[used++] = '\n';
+    return true;
+}
+
 // Adds the listed fields of `rec` to the buffer as they are. Returns false when the stream
 // refused a write.
 [[nodiscard]] bool put_words(const record& rec, std::size_t& used, std::FILE* out) noexcept {
@@ -30,20 +36,6 @@ std::array<char, listing_buffer_size> lines;
             used += before_nul;
             if (before_nul < field_word_size) { break; }
         }
-    }
-    return true;
-}
-
-// Adds the `size` bytes at `bytes` to the buffer, writing it out whenever it is full. Returns
-// false when the stream refused a write.
-[[nodiscard]] bool put(const char* bytes, std::size_t size, std::size_t& used, std::FILE* out) noexcept {
-    while (size > 0) {
-        if (used == lines.size() && !write_out(used, out)) { return false; }
-        const std::size_t taken = std::min(size, lines.size() - used);
-        std::memcpy(lines.data() + used, bytes, taken);
-        used += taken;
-        bytes += taken;
-        size -= taken;
     }
     return true;
 }
@@ -105,7 +97,10 @@ constexpr std::array<control_text, 256> as_cp1250 = shown_bytes(true);
                 after_c2 = byte == 0xC2;
                 put_text = {{*text}, after_c2 ? 0U : 1U};
             }
-            if (!put(put_text.text.data(), put_text.size, used, out)) { return false; }
+            // The whole text goes to the buffer, and the line goes on after its `size` bytes.
+            if (lines.size() - used < put_text.text.size() && !write_out(used, out)) { return false; }
+            std::copy_n(put_text.text.data(), put_text.text.size(), lines.data() + used);
+            used += put_text.size;
         }
     }
     return true;
@@ -157,15 +152,19 @@ bool table_utf8(record* const* list) noexcept {
 
 void print_list(record* const* list, std::FILE* out, reader how) noexcept {
     if (*list == nullptr) { (void)std::fprintf(out, "%s\n", empty_list_message); }
-    const bool utf8 = how == reader::utf8_terminal && table_utf8(list);
-    const auto& shown = how == reader::utf8_terminal && !utf8 ? as_cp1250 : as_bytes;
     std::size_t used = 0;
-    for (const record* rec = *list; rec != nullptr; rec = rec->next) {
-        if (!(how == reader::file ? put_words(*rec, used, out) : put_shown(*rec, shown, utf8, used, out))) {
-            return;
+    // One loop for each way of writing, so that the plain one, for files and pipes, stays as
+    // tight as it was without the other.
+    if (how == reader::file) {
+        for (const record* rec = *list; rec != nullptr; rec = rec->next) {
+            if (!put_words(*rec, used, out) || !end_line(used, out)) { return; }
         }
-        if (used == lines.size() && !write_out(used, out)) { return; }
-        lines[used++] = '\n';
+    } else {
+        const bool utf8 = how == reader::utf8_terminal && table_utf8(list);
+        const auto& shown = how == reader::utf8_terminal && !utf8 ? as_cp1250 : as_bytes;
+        for (const record* rec = *list; rec != nullptr; rec = rec->next) {
+            if (!put_shown(*rec, shown, utf8, used, out) || !end_line(used, out)) { return; }
+        }
     }
     (void)write_out(used, out);
 }
