@@ -5,6 +5,7 @@
 # tests need qemu-user is found out when configuring (cmake/emulator.cmake).
 set(CMAKE_SYSTEM_NAME Linux)
 find_program(CMAKE_CXX_COMPILER NAMES ${tob_triple}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${tob_triple}-gcc) # for mimalloc built in
 if(NOT tob_qemu_machine)
   set(tob_qemu_machine ${CMAKE_SYSTEM_PROCESSOR})
 endif()

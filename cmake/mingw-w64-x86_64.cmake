@@ -5,6 +5,7 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(tob_mingw x86_64-w64-mingw32)
 find_program(CMAKE_CXX_COMPILER NAMES ${tob_mingw}-g++-posix ${tob_mingw}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${tob_mingw}-gcc-posix ${tob_mingw}-gcc) # for mimalloc built in
 set(CMAKE_RC_COMPILER ${tob_mingw}-windres)
 
 # Headers and libraries come from the MinGW-w64 tree only, programs from the build machine.
