@@ -12,8 +12,8 @@
 namespace {
 
 // A console decodes the bytes written to it in its own code page, which is not the table's, so
-// the fields are turned into UTF-16 a piece at a time and written with WriteConsoleW. Its calls
-// are slow, so lines go out in batches.
+// each line's listed bytes are turned into UTF-16 a piece at a time and written with
+// WriteConsoleW. Its calls are slow, so lines go out in batches.
 constexpr std::size_t piece_size = 1024; // bytes turned into characters at most at a time
 constexpr std::size_t batch_size = 8192; // characters written at a time
 constexpr std::size_t shown_size = sizeof(control_text::text); // characters a character may become
