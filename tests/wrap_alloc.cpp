@@ -13,9 +13,9 @@
 
 namespace {
 
-long requests = 0;     // allocation requests seen while main runs
-long fail_from = 0;    // the first request to fail, or 0 for none
-long live = 0;         // blocks handed out while main runs and not yet freed
+long requests = 0;  // allocation requests seen while main runs
+long fail_from = 0; // the first request to fail, or 0 for none
+long live = 0;      // blocks handed out while main runs and not yet freed
 bool in_main = false;
 
 // Counts a request while main runs; true, with errno set, when it is to fail.
@@ -69,7 +69,9 @@ void* __wrap_malloc(std::size_t size) { return refuse() ? nullptr : counted(__re
 void* __wrap_calloc(std::size_t count, std::size_t size) {
     return refuse() ? nullptr : counted(__real_calloc(count, size));
 }
-void* __wrap_realloc(void* block, std::size_t size) { return refuse() ? nullptr : moved(block, __real_realloc(block, size)); }
+void* __wrap_realloc(void* block, std::size_t size) {
+    return refuse() ? nullptr : moved(block, __real_realloc(block, size));
+}
 void __wrap_free(void* block) {
     released(block);
     __real_free(block);
