@@ -51,8 +51,7 @@ DWORD used = 0; // characters waiting in `batch`
             --start;
         }
         if (start == 0) { return size; }
-        const auto lead = static_cast<unsigned char>(piece_bytes[start - 1]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        const std::size_t length = utf8_length(static_cast<unsigned char>(piece_bytes[start - 1]));
         return start - 1 + length <= size ? size : start - 1;
     }
     // Walk from the start, a lead byte and the byte after it being one character.
@@ -61,11 +60,12 @@ DWORD used = 0; // characters waiting in `batch`
     return at > size ? at - 2 : at; // a lead byte last waits for the byte after it
 }
 
-// Converts the whole characters of the first `size` bytes of `piece_bytes`, read in
-// `code_page`, or at the line's end all of them, and adds them to the batch, each control
-// character as show_control's text; moves the bytes left over to the front. Returns how many are
-// left over, or piece_size + 1 when the console refused a write.
-[[nodiscard]] std::size_t add_piece(HANDLE con, std::size_t size, UINT code_page, bool line_end) noexcept {
+// Converts the whole characters of the first `held` bytes of `piece_bytes`, read in `code_page`,
+// or at the line's end all of them, and adds them to the batch, each control character as
+// show_control's text; moves the bytes left over to the front and sets `held` to their number.
+// Returns false when the console refused a write.
+[[nodiscard]] bool add_piece(HANDLE con, std::size_t& held, UINT code_page, bool line_end) noexcept {
+    const std::size_t size = held;
     const std::size_t whole = line_end ? size : whole_characters(size, code_page);
     // A piece never makes more characters than it has bytes.
     const auto chars = static_cast<std::size_t>(
@@ -75,14 +75,15 @@ DWORD used = 0; // characters waiting in `batch`
     for (std::size_t i = 0; i < chars; ++i) {
         room += std::max<std::size_t>(1, show_control(piece_chars[i]).size);
     }
-    if (!make_room(con, room)) { return piece_size + 1; }
+    if (!make_room(con, room)) { return false; }
     for (std::size_t i = 0; i < chars; ++i) {
         const control_text shown = show_control(piece_chars[i]);
         if (shown.size == 0) { batch[used++] = piece_chars[i]; }
         for (std::size_t j = 0; j < shown.size; ++j) { batch[used++] = static_cast<wchar_t>(shown.text[j]); }
     }
     std::memmove(piece_bytes.data(), piece_bytes.data() + whole, size - whole);
-    return size - whole;
+    held = size - whole;
+    return true;
 }
 
 // Adds the listed fields of `rec` and a line end to the batch: the fields' bytes run together as
@@ -94,12 +95,10 @@ DWORD used = 0; // characters waiting in `batch`
     for (std::size_t k = 0; k < listed_fields && rec.fields[k] != nullptr; ++k) {
         for (const char* text = rec.fields[k]; *text != '\0';) {
             while (*text != '\0' && held < piece_size) { piece_bytes[held++] = *text++; }
-            if (held == piece_size && (held = add_piece(con, held, code_page, false)) > piece_size) {
-                return false;
-            }
+            if (held == piece_size && !add_piece(con, held, code_page, false)) { return false; }
         }
     }
-    if (held > 0 && add_piece(con, held, code_page, true) > piece_size) { return false; }
+    if (held > 0 && !add_piece(con, held, code_page, true)) { return false; }
     if (!make_room(con, 2)) { return false; }
     batch[used++] = L'\r'; // as the C library ends a line in text mode
     batch[used++] = L'\n';

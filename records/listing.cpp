@@ -122,7 +122,7 @@ struct utf8_reader {
             // A lead byte from 0xC0, 0xE0 or 0xF0 on is followed by 1, 2 or 3 continuation
             // bytes; a continuation byte, or a byte from 0xF8 on, leads nothing.
             broken = broken || byte < 0xC0 || byte >= 0xF8;
-            more = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+            more = utf8_length(byte) - 1;
             constexpr std::array<std::uint32_t, 4> lowest = {0, 0x80, 0x800, 0x10000};
             least = lowest[more];
             c = byte & (0x3FU >> more);

@@ -53,6 +53,12 @@ struct control_text {
     return shown;
 }
 
+// The bytes of the UTF-8 sequence that `lead` starts: 2, 3 or 4 for a lead byte from 0xC0, 0xE0
+// or 0xF0 on, else 1 (ASCII, and bytes that lead no valid sequence).
+[[nodiscard]] constexpr std::size_t utf8_length(unsigned char lead) noexcept {
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
 // True when, for every record of the list with head `*list`, its listed fields run together as
 // the listing writes them are valid UTF-8: no stray continuation byte, overlong form, UTF-16
 // surrogate or value above U+10FFFF, and no sequence cut at the line's end. A spreadsheet writes

@@ -32,7 +32,7 @@ struct memory_output {
 // would once it has room. It keeps the bytes it took and counts those offered.
 struct flaky_output {
     std::size_t room;
-    std::size_t refusals = SIZE_MAX;
+    std::size_t refusals;
     std::string taken;
     std::size_t offered = 0;
     std::FILE* file =
